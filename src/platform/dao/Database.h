@@ -1,0 +1,77 @@
+#pragma once
+
+#include "Recordset.h"
+#include "TableDef.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace dao {
+
+namespace detail {
+struct Connection;
+}
+
+class Database;
+
+// The tables of a database: every table of the file in case-insensitive alphabetical order of
+// name. The engine's own bookkeeping tables are never listed.
+class TableDefCollection
+{
+public:
+    int Count() const;
+    const TableDef &operator[](int index) const;   // errItemNotFound when out of range
+    const TableDef &Item(const QString &name) const; // name without regard to case
+    QList<TableDef>::const_iterator begin() const;
+    QList<TableDef>::const_iterator end() const;
+
+    // Creates the table in the file, with its fields in order, in one transaction.
+    // Refuses (errTableExists) a name already taken without regard to case, and
+    // (errInvalidName) a name the engine does not take: empty, longer than 64 characters,
+    // starting with a blank, holding a control character or one of . ! ` [ ], or reserved for
+    // the engine's bookkeeping. Also refuses a definition without fields.
+    void Append(const TableDef &def);
+
+    // Drops the table and every record in it (errTableNotFound when there is none).
+    void Delete(const QString &name);
+
+    void Refresh();
+
+private:
+    friend class Database;
+    explicit TableDefCollection(Database *db) : m_db(db) {}
+    void ensureLoaded() const;
+    Database *m_db;
+    mutable bool m_loaded = false;
+    mutable QList<TableDef> m_defs;
+};
+
+class Database
+{
+public:
+    ~Database(); // closes the file unless a record set still uses it
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    QString Name() const; // the file's full path
+    TableDefCollection &TableDefs();
+    TableDef CreateTableDef(const QString &name) const { return TableDef(name); }
+
+    // A table-type record set on the named table (errTableNotFound when there is none).
+    std::unique_ptr<Recordset> OpenRecordset(const QString &name);
+
+    // Closes the file; record sets opened from it are closed too. Closing twice raises
+    // errObjectClosed, as DAO does.
+    void Close();
+
+private:
+    friend class DBEngine;
+    friend class TableDefCollection;
+    explicit Database(std::shared_ptr<detail::Connection> connection);
+    std::shared_ptr<detail::Connection> m_conn;
+    TableDefCollection m_tableDefs{this};
+};
+
+} // namespace dao

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace dao {
+
+namespace detail {
+struct Connection;
+struct RecordsetState;
+} // namespace detail
+
+// A table-type record set over one table: records in stored order, one of them current.
+//
+// It behaves as DAO's does for a local table:
+// - it opens on the first record (or at the end when the table is empty);
+// - MoveFirst on an empty table, MoveNext past the end, and reading or editing with no current
+//   record raise errNoCurrentRecord;
+// - a deleted record stays current until the next move; reading it raises errRecordDeleted;
+// - AddNew/Edit start a buffer, Fields(i).setValue writes into it, Update stores it in one
+//   statement, durable when Update returns; a Text value over 255 characters makes Update fail
+//   with errFieldTooSmall and nothing is written;
+// - after AddNew + Update the record current before AddNew stays current.
+class Recordset
+{
+public:
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    // Fields(i).Value() and Fields(i).setValue(v): the field at position i (0-based).
+    class FieldRef
+    {
+    public:
+        QVariant Value() const;           // a stored null reads as an invalid (null) QVariant
+        void setValue(const QVariant &v); // only between AddNew/Edit and Update
+        QString Name() const;
+        int Type() const;
+
+    private:
+        friend class Recordset;
+        FieldRef(Recordset *rs, int index) : m_rs(rs), m_index(index) {}
+        Recordset *m_rs;
+        int m_index;
+    };
+
+    QString Name() const;
+    int FieldCount() const;
+    FieldRef Fields(int index);
+
+    void MoveFirst();
+    void MoveNext();
+    bool IsEOF() const; // past the last record (or the table is empty)
+    long RecordCount() const;
+
+    void AddNew();
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+    void Close(); // closing twice raises errObjectClosed, as DAO does
+
+private:
+    friend class Database;
+    explicit Recordset(std::unique_ptr<detail::RecordsetState> state);
+    std::unique_ptr<detail::RecordsetState> d;
+};
+
+} // namespace dao

@@ -1,0 +1,93 @@
+#include "TestSupport.h"
+
+#include <QProcessEnvironment>
+
+namespace kxtest {
+
+QString dataDir()
+{
+    return QProcessEnvironment::systemEnvironment().value(QStringLiteral("KX_TEST_DATA"));
+}
+
+void makeDatabase(const QString &path, const QList<Category> &categories, const QString &password)
+{
+    auto db = dao::DBEngine::CreateDatabase(path, password);
+    for (const Category &category : categories) {
+        dao::TableDef def = db->CreateTableDef(category.name);
+        def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
+        def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
+        def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
+        def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
+        db->TableDefs().Append(def);
+        auto rs = db->OpenRecordset(category.name);
+        for (const Row &row : category.rows) {
+            rs->AddNew();
+            rs->Fields(0).setValue(row.name);
+            rs->Fields(1).setValue(row.author);
+            rs->Fields(2).setValue(row.ingredients);
+            rs->Fields(3).setValue(row.instructions);
+            rs->Update();
+        }
+        rs->Close();
+    }
+    db->Close();
+}
+
+QList<QStringList> readCategory(const QString &path, const QString &category)
+{
+    auto db = dao::DBEngine::OpenDatabase(path, false, true, Connect);
+    auto rs = db->OpenRecordset(category);
+    QList<QStringList> rows;
+    const long count = rs->RecordCount();
+    if (count > 0)
+        rs->MoveFirst();
+    for (long i = 0; i < count; ++i) {
+        QStringList row;
+        for (int f = 0; f < rs->FieldCount(); ++f) {
+            const QVariant v = rs->Fields(f).Value();
+            row.append(v.isNull() ? QStringLiteral("<null>") : v.toString());
+        }
+        rows.append(row);
+        rs->MoveNext();
+    }
+    rs->Close();
+    db->Close();
+    return rows;
+}
+
+QStringList categories(const QString &path)
+{
+    auto db = dao::DBEngine::OpenDatabase(path, false, true, Connect);
+    QStringList names;
+    for (const dao::TableDef &def : db->TableDefs())
+        names.append(def.Name());
+    db->Close();
+    return names;
+}
+
+DialogRecorder::DialogRecorder()
+{
+    vb::setDialogResponder([this](const vb::DialogRequest &request) {
+        m_asked.append(request);
+        if (!m_answers.isEmpty())
+            return m_answers.takeFirst();
+        vb::DialogAnswer none;
+        none.button = (request.flags & 7) == vb::vbYesNo ? vb::vbNo : vb::vbOK;
+        return none;
+    });
+}
+
+DialogRecorder::~DialogRecorder()
+{
+    vb::setDialogResponder({});
+}
+
+QStringList DialogRecorder::texts() const
+{
+    QStringList result;
+    for (const vb::DialogRequest &request : m_asked)
+        result.append(request.text);
+    return result;
+}
+
+} // namespace kxtest
