@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QDir>
+
+// The command-button strip and the four title-bar button strips, as PNG files under out/buttons.
+bool writeButtonArt(const QDir &out);
