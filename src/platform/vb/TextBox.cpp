@@ -23,7 +23,7 @@ void LineTextBox::SetText(const QString &text)
 MemoTextBox::MemoTextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(false);
+    setTabChangesFocus(true); // Tab moves on, as in every other box of the window
     connect(document(), &QTextDocument::contentsChanged, this, [this] {
         if (!m_setting)
             m_exact = false;

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "platform/vb/TreeView.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+class xp_canvas;
+class xpcmdbutton;
+class xptopbuttons;
+
+namespace vb {
+class LineTextBox;
+class MemoTextBox;
+} // namespace vb
+
+namespace RecipeBas {
+struct View;
+}
+
+// The main window `main`: the tree of categories and recipes on the left, the four fields of
+// one recipe on the right, and the command buttons. It has no menu: every command is a button
+// or a click in the tree. A mode is nothing but which mode buttons are visible and whether the
+// boxes are locked; each command applies exactly its own change of them.
+class MainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    // folder: where Recipe.mdb, print.txt and print.htm live (the program's own folder).
+    explicit MainForm(const QString &folder, QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // The window's load: sets the data path and fills the tree. A database that cannot be
+    // opened leaves the tree empty and is reported once, naming the file and the reason.
+    void Form_Load();
+    // What went wrong at load ("" when the database opened); shown once the window shows.
+    QString startupProblem() const { return m_startupProblem; }
+    QString folder() const { return m_folder; }
+
+    // The controls, named as in the window's design.
+    xp_canvas *xp_canvas1;
+    xpcmdbutton *xpcmdbutton2; // "Add Category"
+    xpcmdbutton *xpcmdbutton1; // "Del Category"
+    vb::TreeView *Tv;
+    QFrame *Line1;
+    QWidget *Picture1;
+    QLabel *Label1, *Label2, *Label3, *Label4;
+    vb::LineTextBox *Text1, *Text2;
+    vb::MemoTextBox *Text3, *Text4;
+    xpcmdbutton *Save, *Cancel, *saveedited, *canceledit, *delcatagroy, *cancelcata;
+    xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
+    QListWidget *List1;
+    vb::ImageList ImageList1;
+    xpcmdbutton *add, *delete_, *Edit, *print, *Website;
+
+    // The command handlers (also what the buttons' clicks run).
+    void Tv_NodeClick(QTreeWidgetItem *node);
+    void add_Click();
+    void Save_Click();
+    void Cancel_Click();
+    void Edit_Click();
+    void saveedited_Click();
+    void canceledit_Click();
+    void delete_Click();
+    void xpcmdbutton2_Click();
+    void xpcmdbutton1_Click();
+    void delcatagroy_Click();
+    void cancelcata_Click();
+    void print_Click();
+    void Website_Click();
+
+signals:
+    // The window has unloaded: the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void applyDesignData();
+    void setTabOrder();
+    void connectCommands();
+    void setBoxesLocked(bool locked);
+    void emptyBoxes();
+    // Runs a command; an error that reaches it is shown, naming what failed, and the database
+    // handles are released. The program goes on.
+    void handle(const QString &what, const std::function<void()> &command);
+
+    QString m_folder;
+    QString m_startupProblem;
+    bool m_startupReported = false;
+    RecipeBas::View *m_view;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QHash>
+#include <QIcon>
+#include <QList>
+#include <QPixmap>
+#include <QTreeWidget>
+
+namespace vb {
+
+// A list of pictures addressed from 1, as the tree's nodes name them.
+class ImageList
+{
+public:
+    void Add(const QPixmap &picture) { m_pictures.append(picture); }
+    int Count() const { return int(m_pictures.size()); }
+    QPixmap Picture(int index) const; // 1-based; a null pixmap when out of range
+
+private:
+    QList<QPixmap> m_pictures;
+};
+
+// What a node is. The tree knows it for every node, so a recipe whose name is blank is still a
+// recipe (its key and text do not tell it apart from a category).
+enum class NodeKind { Root, Category, Recipe };
+
+// The tree of categories and recipes: nodes with a key, a text, an image and a selected image.
+//
+// NodeClick is raised for a click on a node and equally for a move onto a node with the
+// keyboard, so a person who never touches the mouse can pick recipes. Rebuilding the tree
+// raises nothing.
+class TreeView : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    enum Role { KeyRole = Qt::UserRole + 1, KindRole, ImageRole, SelectedImageRole };
+
+    explicit TreeView(QWidget *parent = nullptr);
+
+    void SetImageList(const ImageList *images) { m_images = images; }
+    const ImageList *ImageListRef() const { return m_images; }
+
+    // Removes every node.
+    void Clear();
+    // Adds a top-level node. Keys are unique without regard to case; "" means no key.
+    QTreeWidgetItem *AddRoot(const QString &key, const QString &text, int image);
+    // Adds a child at the end of the node with key relativeKey (error when there is none).
+    QTreeWidgetItem *AddChild(const QString &relativeKey, NodeKind kind, const QString &key,
+                              const QString &text, int image, int selectedImage);
+    // Adds many children at once, all with the same images and no key (the recipes).
+    void AddChildren(const QString &relativeKey, NodeKind kind, const QStringList &texts,
+                     int image, int selectedImage);
+    // Scrolls the node into view and expands its ancestors.
+    void EnsureVisible(QTreeWidgetItem *node);
+    QTreeWidgetItem *LastAdded() const { return m_lastAdded; }
+
+    QTreeWidgetItem *Node(const QString &key) const;
+    static QString Key(const QTreeWidgetItem *node);
+    static NodeKind Kind(const QTreeWidgetItem *node);
+
+signals:
+    void NodeClick(QTreeWidgetItem *node);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    QTreeWidgetItem *makeNode(NodeKind kind, const QString &key, const QString &text, int image,
+                              int selectedImage) const;
+    QIcon nodeIcon(int image, int selectedImage) const;
+
+    const ImageList *m_images = nullptr;
+    QHash<QString, QTreeWidgetItem *> m_keys; // keys folded to lower case
+    QTreeWidgetItem *m_lastAdded = nullptr;
+    bool m_mousePress = false;
+    bool m_rebuilding = false;
+};
+
+} // namespace vb

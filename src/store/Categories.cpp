@@ -1,0 +1,49 @@
+// Categories: a category is a table of its own. Creating one makes an empty table with the four
+// recipe fields; deleting one drops the table with every recipe in it.
+#include "RecipeBas.h"
+
+#include "platform/vb/MsgBox.h"
+
+namespace RecipeBas {
+
+void CreateCategory()
+{
+    NewCategoryName = vb::InputBox(QStringLiteral("Enter a Name For New Category"),
+                                   QStringLiteral("Create New Category"));
+    if (NewCategoryName.isEmpty())
+        return;
+
+    // A database object of its own: db is not touched. The name is used exactly as typed; the
+    // engine refuses a name it cannot take (taken, too long, reserved...) with the reason, and
+    // then no table is made.
+    auto local = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+    dao::TableDef def = local->CreateTableDef(NewCategoryName);
+    def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
+    def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
+    def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
+    def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
+    local->TableDefs().Append(def);
+    local->Close();
+
+    vb::MsgBox(NewCategoryName + QStringLiteral(" Category Created"));
+    LoadTree();
+}
+
+void DeleteCategory(const QString &name)
+{
+    const QString question = QStringLiteral("This will Delete Category ") + QLatin1Char('"') +
+                             name + QLatin1Char('"') + QStringLiteral("\r\n") +
+                             QStringLiteral("All of It's Recipes") + QStringLiteral("\r\n") +
+                             QStringLiteral("Do you want to continue ?");
+    if (vb::MsgBox(question, vb::vbYesNo + vb::vbCritical + vb::vbDefaultButton2,
+                   QStringLiteral("Warnning")) != vb::vbYes)
+        return;
+
+    OpenRecipeDataBase();
+    db->TableDefs().Delete(name);
+    CloseDataBase();
+    LoadTree();
+    vb::MsgBox(QStringLiteral("Category ") + SelectedCategory + QStringLiteral(" Has Been Deleted"));
+}
+
+} // namespace RecipeBas

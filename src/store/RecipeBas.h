@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/dao/DBEngine.h"
+
+#include <QString>
+
+#include <memory>
+
+class QListWidget;
+
+namespace vb {
+class ImageList;
+class TextBox;
+class TreeView;
+} // namespace vb
+
+// The recipe store: where the database is, how it is opened and closed, the tree rebuilt from
+// it, single recipes read and written, categories created and deleted.
+//
+// Every routine opens the database itself at its start; most close it again at their end. A
+// database left open by one routine is simply replaced by the next routine's open. After every
+// change, and after every cancelled change, the whole tree is rebuilt from the database.
+namespace RecipeBas {
+
+// The main window's controls the routines work on: the tree, its staging list and pictures,
+// and the four boxes that are both the display and the editing surface of a recipe.
+struct View
+{
+    vb::TreeView *Tv = nullptr;
+    QListWidget *List1 = nullptr;
+    const vb::ImageList *ImageList1 = nullptr;
+    vb::TextBox *Text1 = nullptr; // name
+    vb::TextBox *Text2 = nullptr; // author
+    vb::TextBox *Text3 = nullptr; // ingredients
+    vb::TextBox *Text4 = nullptr; // instructions
+};
+
+// The database password, given in every open.
+inline const QString ConnectString = QStringLiteral(";Pwd=9753102468mqzkrt");
+inline const QString RootKey = QStringLiteral("AB");
+inline const QString RootText = QStringLiteral("Kitchenex Recipe");
+// The placeholder category: listed like any other, never the target of a new recipe or of a
+// category deletion.
+inline const QString PlaceholderCategory = QStringLiteral("zzzNothing");
+
+// Process-wide state, alive for the whole run.
+extern View *view;                        // set by the main window while it is loaded
+extern QString DataPath;                  // the program's folder + "/Recipe" (no extension)
+extern std::unique_ptr<dao::Database> db; // the open database, or none
+extern std::unique_ptr<dao::Recordset> rs; // the category table last opened, or none
+extern QString CurrentRecipe;             // trimmed name of the recipe node last clicked
+extern QString CurrentCategory;           // that recipe's category
+extern QString SelectedCategory;          // the category node last clicked (never zzzNothing)
+extern QString NewCategoryName;           // the text typed for a new category
+
+// The stored form of a box's text: without leading and trailing blanks, followed by one blank.
+QString StoredText(const QString &boxText);
+// The seven system tables that are never categories.
+bool IsSystemTable(const QString &name);
+
+// Opening and closing. OpenRecipeDataBase replaces db; CloseDataBase ignores every error and
+// is harmless when nothing is open.
+void OpenRecipeDataBase();
+void CloseDataBase();
+// Clears the process-wide state when the main window unloads.
+void ResetState();
+
+// The tree: root, categories and recipes; or root and categories only.
+void LoadTree();
+void LoadCategoryTree();
+
+// Single recipes, found by category and trimmed name by scanning in stored order.
+void ShowRecipe(const QString &category, const QString &name);
+void AddRecipe(const QString &category);
+// Overwrites the first record of that name with the boxes and says "Recipe UpDated". When the
+// engine refuses the write, nothing is stored, the boxes keep the typed text and the error
+// goes to the caller. Returns whether a record was written.
+bool UpdateRecipe(const QString &category, const QString &name);
+// Deletes every record of that name; returns how many were deleted.
+int DeleteRecipe(const QString &category, const QString &name);
+
+// Categories.
+void CreateCategory();
+void DeleteCategory(const QString &name);
+
+} // namespace RecipeBas

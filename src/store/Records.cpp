@@ -1,0 +1,141 @@
+// Single recipes. A recipe has no identifier of its own: it is found by its category (the
+// table) and its name, by scanning the table from the first record. The four boxes of the main
+// window are the transfer area: ShowRecipe fills them, AddRecipe and UpdateRecipe read them,
+// UpdateRecipe and DeleteRecipe empty them.
+#include "RecipeBas.h"
+
+#include "platform/vb/MsgBox.h"
+#include "platform/vb/ResumeNext.h"
+#include "platform/vb/Strings.h"
+#include "platform/vb/TextBox.h"
+
+#include <array>
+
+namespace RecipeBas {
+
+namespace {
+
+std::array<vb::TextBox *, 4> boxes()
+{
+    return {view->Text1, view->Text2, view->Text3, view->Text4};
+}
+
+void openCategory(const QString &category)
+{
+    OpenRecipeDataBase();
+    rs = db->OpenRecordset(category);
+}
+
+// Fields 0 to 3 from the four boxes, in the stored form.
+void writeBoxes()
+{
+    const auto b = boxes();
+    for (int field = 0; field < 4; ++field)
+        rs->Fields(field).setValue(StoredText(b[field]->Text()));
+}
+
+void emptyBoxes()
+{
+    for (vb::TextBox *box : boxes())
+        box->SetText(QString());
+}
+
+QString fieldText(int field)
+{
+    return rs->Fields(field).Value().toString();
+}
+
+} // namespace
+
+void ShowRecipe(const QString &category, const QString &name)
+{
+    openCategory(category);
+    rs->MoveFirst();
+    const long count = rs->RecordCount();
+    for (long counter = 1; counter <= count; ++counter) {
+        if (name == vb::Trim(fieldText(0))) {
+            // The name is shown as stored, trailing blank included; the others trimmed.
+            view->Text1->SetText(fieldText(0));
+            view->Text2->SetText(vb::Trim(fieldText(1)));
+            view->Text3->SetText(vb::Trim(fieldText(2)));
+            view->Text4->SetText(vb::Trim(fieldText(3)));
+            return; // the database and rs stay open on the shown record
+        }
+        rs->MoveNext();
+    }
+    for (vb::TextBox *box : boxes())
+        box->SetLocked(true);
+    CloseDataBase();
+}
+
+void AddRecipe(const QString &category)
+{
+    openCategory(category);
+    rs->AddNew();
+    writeBoxes();
+    rs->Update();
+    CloseDataBase();
+}
+
+bool UpdateRecipe(const QString &category, const QString &name)
+{
+    openCategory(category);
+    const QString wanted = vb::Trim(name);
+    bool found = false;
+    vb::ResumeNext([] { rs->MoveFirst(); });
+    long count = 0;
+    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    for (long counter = 1; counter <= count; ++counter) {
+        bool match = false;
+        vb::ResumeNext([&] { match = vb::Trim(fieldText(0)) == wanted; });
+        if (match) {
+            found = true;
+            break;
+        }
+        vb::ResumeNext([] { rs->MoveNext(); });
+    }
+    if (found) {
+        // A write the engine refuses is a failure the user must see: nothing was stored, and
+        // the boxes keep what was typed so that nothing is lost.
+        try {
+            rs->Edit();
+            writeBoxes();
+            rs->Update();
+        } catch (const dao::Error &) {
+            vb::ResumeNext([] { rs->CancelUpdate(); });
+            CloseDataBase();
+            throw;
+        }
+        vb::MsgBox(QStringLiteral("Recipe UpDated"));
+    }
+    CloseDataBase();
+    emptyBoxes();
+    vb::ResumeNext([] { LoadTree(); });
+    return found;
+}
+
+int DeleteRecipe(const QString &category, const QString &name)
+{
+    openCategory(category);
+    const QString wanted = vb::Trim(name);
+    int deleted = 0;
+    long count = 0;
+    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    vb::ResumeNext([] { rs->MoveFirst(); });
+    // Every record of that name is deleted: the scan does not stop at a match.
+    for (long counter = 1; counter <= count; ++counter) {
+        vb::ResumeNext([&] {
+            if (wanted == vb::Trim(fieldText(0))) {
+                rs->Delete();
+                ++deleted;
+            }
+        });
+        vb::ResumeNext([] { rs->MoveNext(); });
+    }
+    CloseDataBase();
+    emptyBoxes();
+    vb::ResumeNext([] { LoadTree(); });
+    return deleted;
+}
+
+} // namespace RecipeBas

@@ -1,0 +1,113 @@
+// Rebuilding the tree from the database. The tree keeps nothing between loads: every load
+// starts from an empty tree, so selection, expansion and scroll position are lost.
+#include "RecipeBas.h"
+
+#include "platform/vb/ResumeNext.h"
+#include "platform/vb/Strings.h"
+#include "platform/vb/TreeView.h"
+
+#include <QListWidget>
+
+namespace RecipeBas {
+
+namespace {
+
+constexpr int RootImage = 1;
+constexpr int CategoryImage = 2;
+constexpr int SelectedImage = 3;
+constexpr int RecipeImage = 4;
+
+// Steps 1 to 4 of both loads: pictures, open, clear, root.
+void startTree()
+{
+    view->Tv->SetImageList(view->ImageList1);
+    OpenRecipeDataBase();
+    view->Tv->Clear();
+    view->Tv->AddRoot(RootKey, RootText, RootImage);
+    view->Tv->EnsureVisible(view->Tv->LastAdded());
+}
+
+// The recipes of the category table open in rs, staged in List1 in stored order.
+void stageRecipes()
+{
+    vb::ResumeNext([] { rs->MoveFirst(); });
+    long count = 0;
+    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    QStringList names;
+    names.reserve(count);
+    for (long counter = 1; counter <= count; ++counter) {
+        vb::ResumeNext([&names] {
+            const QVariant value = rs->Fields(0).Value();
+            names.append(vb::Trim(value.toString() + QLatin1Char(' ')));
+        });
+        vb::ResumeNext([] { rs->MoveNext(); });
+    }
+    view->List1->addItems(names);
+}
+
+} // namespace
+
+void LoadTree()
+{
+    startTree();
+    vb::TreeView *tv = view->Tv;
+    tv->setUpdatesEnabled(false);
+    // Until the first category's table is open, a failure ends the load; after that every
+    // failure is skipped and the load always reaches its end and closes the database.
+    bool ignoring = false;
+    const auto step = [&ignoring](auto &&fn) {
+        if (ignoring)
+            vb::ResumeNext(fn);
+        else
+            fn();
+    };
+    try {
+        const dao::TableDefCollection &defs = db->TableDefs();
+        for (int i = 0; i < defs.Count(); ++i) {
+            QString name;
+            step([&] { name = defs[i].Name(); });
+            if (IsSystemTable(name))
+                continue;
+            step([&] {
+                tv->AddChild(RootKey, vb::NodeKind::Category, name, name, CategoryImage,
+                             SelectedImage);
+            });
+            // A table that cannot be opened shows as an empty category, never with the
+            // recipes of the category before it.
+            rs.reset();
+            step([&] { rs = db->OpenRecordset(name); });
+            ignoring = true;
+            if (rs)
+                vb::ResumeNext([] { stageRecipes(); });
+            vb::ResumeNext([&] {
+                QStringList texts;
+                texts.reserve(view->List1->count());
+                for (int index = 0; index < view->List1->count(); ++index)
+                    texts.append(view->List1->item(index)->text());
+                tv->AddChildren(name, vb::NodeKind::Recipe, texts, RecipeImage, SelectedImage);
+            });
+            view->List1->clear();
+        }
+    } catch (...) {
+        tv->setUpdatesEnabled(true);
+        throw;
+    }
+    tv->setUpdatesEnabled(true);
+    tv->EnsureVisible(tv->LastAdded());
+    CloseDataBase();
+}
+
+void LoadCategoryTree()
+{
+    startTree();
+    vb::TreeView *tv = view->Tv;
+    for (const dao::TableDef &def : db->TableDefs()) {
+        if (IsSystemTable(def.Name()))
+            continue;
+        tv->AddChild(RootKey, vb::NodeKind::Category, def.Name(), def.Name(), CategoryImage, 0);
+    }
+    tv->EnsureVisible(tv->LastAdded());
+    CloseDataBase();
+}
+
+} // namespace RecipeBas
