@@ -1,0 +1,68 @@
+#include "JetReaderProcess.h"
+
+#include "JetHeader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+namespace jet {
+
+QString JetReaderProcess::program()
+{
+    const QString name = QString::fromLatin1(ProgramName);
+    if (QCoreApplication::instance()) {
+        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+        if (QFileInfo(beside).isExecutable())
+            return beside;
+    }
+#ifdef KX_JET_READER_BUILD_PATH
+    // Test programs live in another folder of the build than the program and its tools.
+    const QString built = QString::fromUtf8(KX_JET_READER_BUILD_PATH);
+    if (QFileInfo(built).isExecutable())
+        return built;
+#endif
+    return name;
+}
+
+ReadResult JetReaderProcess::read(const QString &path, const QStringList &tablesToRead,
+                                  int timeoutMs)
+{
+    // The header and the page count are checked here as well, so that the common refusals
+    // (not a Jet file, an .accdb, a truncated copy) need no child process.
+    const JetHeader header = JetHeader::inspect(path);
+    if (!header.problem().isEmpty())
+        throw JetError(header.problem());
+
+    const QString shown = QDir::toNativeSeparators(path);
+    QProcess reader;
+    reader.setProgram(program());
+    reader.setArguments(QStringList{QFileInfo(path).absoluteFilePath()} + tablesToRead);
+    reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("MDB_ICONV"), QStringLiteral("UTF-8"));
+    reader.setProcessEnvironment(environment);
+    reader.start(QIODevice::ReadOnly);
+    if (!reader.waitForStarted())
+        throw JetError(QStringLiteral("The Jet reader (%1) could not be started: %2")
+                           .arg(reader.program(), reader.errorString()));
+    if (!reader.waitForFinished(timeoutMs)) {
+        reader.kill();
+        reader.waitForFinished();
+        throw JetError(QStringLiteral("Reading %1 took longer than %2 seconds and was stopped")
+                           .arg(shown)
+                           .arg(timeoutMs / 1000));
+    }
+    const QByteArray answer = reader.readAllStandardOutput();
+    if (reader.exitStatus() == QProcess::CrashExit)
+        throw JetError(QStringLiteral("%1 cannot be read: the Jet reader stopped on it, the file "
+                                      "is probably damaged")
+                           .arg(shown));
+    ReadResult result = stream::decode(answer); // throws the reader's own sentence
+    if (reader.exitCode() != 0)
+        throw JetError(QStringLiteral("The Jet reader failed on %1").arg(shown));
+    return result;
+}
+
+} // namespace jet
