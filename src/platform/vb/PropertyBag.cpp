@@ -28,7 +28,17 @@ qsizetype PropertyBag::indexOf(const QString &key) const
 QVariant PropertyBag::ReadProperty(const QString &key, const QVariant &defaultValue) const
 {
     const qsizetype i = indexOf(key);
-    return i < 0 ? defaultValue : m_items.at(i).value;
+    if (i < 0)
+        return defaultValue;
+    const QVariant &stored = m_items.at(i).value;
+    if (!defaultValue.isValid() || stored.metaType() == defaultValue.metaType())
+        return stored;
+    // The default gives the property its type: a value stored as another type is converted
+    // ("1" for a Long), and one that cannot be converted reads as the default.
+    QVariant converted = stored;
+    if (!converted.convert(defaultValue.metaType()))
+        return defaultValue;
+    return converted;
 }
 
 void PropertyBag::WriteProperty(const QString &key, const QVariant &value,

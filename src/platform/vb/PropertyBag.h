@@ -12,7 +12,8 @@ namespace vb {
 class PropertyBag
 {
 public:
-    // The stored value, or defaultValue when the key is not stored.
+    // The stored value, or defaultValue when the key is not stored. A valid default also gives
+    // the type: the stored value is converted to it, and reads as the default if it cannot be.
     QVariant ReadProperty(const QString &key, const QVariant &defaultValue = QVariant()) const;
 
     // Stores value under key, or removes the key when value equals defaultValue.
