@@ -30,6 +30,11 @@ public:
     // database: the starter tool, the importer and the tests use it.
     static std::unique_ptr<Database> CreateDatabase(const QString &path, const QString &password);
 
+    // How long a database opened afterwards waits for another program's lock before a read or
+    // write fails with errLocked. 5000 ms unless set.
+    static void SetLockTimeout(int milliseconds);
+    static int LockTimeout();
+
     // The application id that marks our files, readable with PRAGMA application_id.
     static constexpr int ApplicationId = 0x4B58444D; // "KXDM"
 };

@@ -63,8 +63,15 @@ public:
     std::unique_ptr<Recordset> OpenRecordset(const QString &name);
 
     // Closes the file; record sets opened from it are closed too. Closing twice raises
-    // errObjectClosed, as DAO does.
+    // errObjectClosed, as DAO does. A transaction still open is rolled back.
     void Close();
+
+    // Groups writes into one transaction: until CommitTrans, Update, Delete and the table
+    // changes are not committed one by one but together (Rollback forgets them all). For bulk
+    // loads by tools; the program itself never uses it. Transactions do not nest.
+    void BeginTrans();
+    void CommitTrans(); // errNoTransaction without BeginTrans
+    void Rollback();    // errNoTransaction without BeginTrans
 
 private:
     friend class DBEngine;

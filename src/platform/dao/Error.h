@@ -23,6 +23,13 @@ enum ErrorNumber : int {
     errUnrecognizedFormat = 3343,   // not an SQLite file, or an SQLite file of another program
     errObjectClosed = 3420,         // the object is closed or was never opened
     errIo = 3043,                   // disk or network error (disk full, I/O failure)
+    errReadOnly = 3027,             // a write to a database opened read-only
+    errFieldDefinedTwice = 3191,    // two fields of one table with the same name
+    errDatabaseExists = 3204,       // CreateDatabase on a path that exists
+    errInvalidFieldType = 3259,     // a field type other than dbText or dbMemo
+    errNoFields = 3264,             // a table definition without fields
+    errNoTransaction = 3034,        // CommitTrans or Rollback without BeginTrans
+    errEngine = 3000,               // any other failure reported by the storage layer
 };
 
 // Every failure of the engine is a dao::Error carrying a number and a sentence a person can

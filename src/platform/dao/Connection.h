@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Field.h"
+#include "Sqlite.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace dao::detail {
+
+struct RecordsetState;
+
+// Bumped by every write of any connection of this process. A record set that has rows read
+// ahead drops them when it changes, so it never shows what another record set replaced.
+quint64 writeGeneration();
+void bumpWriteGeneration();
+
+// True for the names the engine keeps for itself ("_kx_..." and SQLite's "sqlite_..."): never
+// listed, never taken as a table name.
+bool isReservedTableName(const QString &name);
+
+// One open database file, shared by the Database object and the record sets opened from it:
+// the file stays open until the last of them is gone or Database::Close closes it.
+struct Connection
+{
+    Connection(QString path, bool readOnly) : path(std::move(path)), readOnly(readOnly) {}
+    ~Connection();
+    Q_DISABLE_COPY_MOVE(Connection)
+
+    SqliteHandle handle;
+    QString path;
+    bool readOnly = false;
+    bool closed = false;
+    bool inUserTransaction = false;
+    QList<RecordsetState *> recordsets; // open record sets, closed with the database
+
+    // Raises errObjectClosed once the database was closed.
+    void ensureOpen() const;
+    sqlite3 *db() const { return handle.get(); }
+
+    // Runs SQL text that holds no value from outside (pragmas, transaction control).
+    void exec(const QString &sql, const QString &doing);
+
+    // Names of the user's tables, case-insensitive alphabetical order, ties by exact name.
+    QStringList tableNames();
+    // Names of every object of the schema (tables, indexes, views, triggers), bookkeeping too.
+    QStringList schemaObjectNames();
+    // The stored name of the user's table that matches `name` without regard to case
+    // (an exact match wins), or an empty string.
+    QString resolveTable(const QString &name);
+    // The fields of a table as created; columns without bookkeeping read as Memo.
+    QList<Field> fieldsOf(const QString &table);
+
+    // Closes the file and every record set still open on it.
+    void close();
+
+    // Raises errReadOnly for a database opened read-only.
+    void checkWritable(const QString &doing) const;
+    // Transaction control used by WriteTransaction and Database::BeginTrans.
+    void prepareTransactions(const QString &doing);
+    Statement beginStmt;
+    Statement commitStmt;
+    Statement rollbackStmt;
+
+private:
+    Statement m_tablesStmt;
+    Statement m_columnsStmt;
+    Statement m_bookkeepingStmt;
+};
+
+// One write: BEGIN IMMEDIATE (so that waiting for another program happens up front, under the
+// busy timeout) and COMMIT, or ROLLBACK when left without commit(). Inside a transaction the
+// user started with BeginTrans it does nothing of its own.
+class WriteTransaction
+{
+public:
+    WriteTransaction(Connection &connection, const QString &doing);
+    ~WriteTransaction();
+    Q_DISABLE_COPY_MOVE(WriteTransaction)
+
+    void commit();
+
+private:
+    Connection &m_conn;
+    bool m_own = false;
+    bool m_done = false;
+};
+
+} // namespace dao::detail

@@ -1,0 +1,226 @@
+#include "Database.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "Names.h"
+#include "RecordsetState.h"
+#include "Sqlite.h"
+
+namespace dao {
+
+using detail::quotedFile;
+using detail::quotedName;
+using detail::quoteIdentifier;
+
+// --- TableDefCollection -------------------------------------------------------------------
+
+void TableDefCollection::ensureLoaded() const
+{
+    detail::Connection &conn = *m_db->m_conn;
+    conn.ensureOpen();
+    if (m_loaded)
+        return;
+    QList<TableDef> defs;
+    for (const QString &name : conn.tableNames()) {
+        TableDef def(name);
+        for (const Field &field : conn.fieldsOf(name))
+            def.Fields().Append(field);
+        defs.append(def);
+    }
+    m_defs = defs;
+    m_loaded = true;
+}
+
+int TableDefCollection::Count() const
+{
+    ensureLoaded();
+    return int(m_defs.size());
+}
+
+const TableDef &TableDefCollection::operator[](int index) const
+{
+    ensureLoaded();
+    if (index < 0 || index >= m_defs.size())
+        throw Error(errItemNotFound,
+                    QStringLiteral("The database %1 has no table number %2; it has %3 tables.")
+                        .arg(quotedFile(m_db->Name()), QString::number(index),
+                             QString::number(m_defs.size())));
+    return m_defs.at(index);
+}
+
+const TableDef &TableDefCollection::Item(const QString &name) const
+{
+    ensureLoaded();
+    for (const TableDef &def : m_defs) {
+        if (def.Name() == name)
+            return def;
+    }
+    for (const TableDef &def : m_defs) {
+        if (QString::compare(def.Name(), name, Qt::CaseInsensitive) == 0)
+            return def;
+    }
+    throw Error(errItemNotFound, QStringLiteral("The database %1 has no table %2.")
+                                     .arg(quotedFile(m_db->Name()), quotedName(name)));
+}
+
+QList<TableDef>::const_iterator TableDefCollection::begin() const
+{
+    ensureLoaded();
+    return m_defs.cbegin();
+}
+
+QList<TableDef>::const_iterator TableDefCollection::end() const
+{
+    ensureLoaded();
+    return m_defs.cend();
+}
+
+void TableDefCollection::Append(const TableDef &def)
+{
+    detail::Connection &conn = *m_db->m_conn;
+    conn.ensureOpen();
+    const QString name = def.Name();
+    detail::validateTableName(name);
+    const QList<Field> fields(def.Fields().begin(), def.Fields().end());
+    detail::validateFields(fields, name);
+
+    const QString doing = QStringLiteral("creating the table %1").arg(quotedName(name));
+    detail::WriteTransaction tx(conn, doing);
+    // SQLite compares names without regard to case for ASCII letters only; the engine
+    // promises it for every letter, and for indexes and views as well.
+    for (const QString &existing : conn.schemaObjectNames()) {
+        if (QString::compare(existing, name, Qt::CaseInsensitive) == 0)
+            throw Error(errTableExists, QStringLiteral("The database %1 has a table %2 already.")
+                                            .arg(quotedFile(conn.path), quotedName(existing)));
+    }
+
+    QStringList columns;
+    for (const Field &field : fields)
+        columns.append(quoteIdentifier(field.Name) + QStringLiteral(" TEXT"));
+    conn.exec(QStringLiteral("CREATE TABLE ") + quoteIdentifier(name) + QStringLiteral(" (")
+                  + columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
+              doing);
+
+    detail::Statement record;
+    record.prepare(conn.db(),
+                   QStringLiteral("INSERT INTO _kx_fields (table_name, position, name, type, "
+                                  "size) VALUES (?1, ?2, ?3, ?4, ?5)"),
+                   conn.path, doing);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const Field &field = def.Fields()[int(i)];
+        record.bindText(1, name);
+        record.bindInt64(2, i);
+        record.bindText(3, field.Name);
+        record.bindInt64(4, field.Type);
+        record.bindInt64(5, field.Type == dbText ? field.Size : 0);
+        record.run();
+    }
+    tx.commit();
+    m_loaded = false;
+}
+
+void TableDefCollection::Delete(const QString &name)
+{
+    detail::Connection &conn = *m_db->m_conn;
+    conn.ensureOpen();
+    const QString doing = QStringLiteral("deleting the table %1").arg(quotedName(name));
+    detail::WriteTransaction tx(conn, doing);
+    const QString table = conn.resolveTable(name);
+    if (table.isEmpty())
+        throw Error(errTableNotFound, QStringLiteral("The database %1 has no table %2.")
+                                          .arg(quotedFile(conn.path), quotedName(name)));
+    conn.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table), doing);
+    detail::Statement forget;
+    forget.prepare(conn.db(), QStringLiteral("DELETE FROM _kx_fields WHERE table_name = ?1"),
+                   conn.path, doing);
+    forget.bindText(1, table);
+    forget.run();
+    tx.commit();
+    m_loaded = false;
+}
+
+void TableDefCollection::Refresh()
+{
+    m_db->m_conn->ensureOpen();
+    m_loaded = false;
+}
+
+// --- Database -----------------------------------------------------------------------------
+
+Database::Database(std::shared_ptr<detail::Connection> connection)
+    : m_conn(std::move(connection))
+{
+}
+
+// The connection is shared with the record sets: the file closes when the last user is gone.
+Database::~Database() = default;
+
+QString Database::Name() const
+{
+    return m_conn->path;
+}
+
+TableDefCollection &Database::TableDefs()
+{
+    m_conn->ensureOpen();
+    return m_tableDefs;
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString &name)
+{
+    m_conn->ensureOpen();
+    const QString table = m_conn->resolveTable(name);
+    if (table.isEmpty())
+        throw Error(errTableNotFound, QStringLiteral("The database %1 has no table %2.")
+                                          .arg(quotedFile(m_conn->path), quotedName(name)));
+    QList<Field> fields = m_conn->fieldsOf(table);
+    auto state = std::make_unique<detail::RecordsetState>(m_conn, table, std::move(fields));
+    state->open();
+    return std::unique_ptr<Recordset>(new Recordset(std::move(state)));
+}
+
+void Database::Close()
+{
+    m_conn->ensureOpen();
+    m_conn->close();
+}
+
+void Database::BeginTrans()
+{
+    m_conn->ensureOpen();
+    if (m_conn->inUserTransaction)
+        throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
+                                              "transactions do not nest.")
+                                   .arg(quotedFile(m_conn->path)));
+    const QString doing = QStringLiteral("starting a transaction");
+    m_conn->checkWritable(doing);
+    m_conn->prepareTransactions(doing);
+    m_conn->beginStmt.run();
+    m_conn->inUserTransaction = true;
+}
+
+void Database::CommitTrans()
+{
+    m_conn->ensureOpen();
+    if (!m_conn->inUserTransaction)
+        throw Error(errNoTransaction,
+                    QStringLiteral("CommitTrans without BeginTrans on the database %1.")
+                        .arg(quotedFile(m_conn->path)));
+    m_conn->commitStmt.run();
+    m_conn->inUserTransaction = false;
+    detail::bumpWriteGeneration();
+}
+
+void Database::Rollback()
+{
+    m_conn->ensureOpen();
+    if (!m_conn->inUserTransaction)
+        throw Error(errNoTransaction, QStringLiteral("Rollback without BeginTrans on the database "
+                                                     "%1.")
+                                          .arg(quotedFile(m_conn->path)));
+    m_conn->rollbackStmt.run();
+    m_conn->inUserTransaction = false;
+    detail::bumpWriteGeneration();
+}
+
+} // namespace dao

@@ -1,0 +1,427 @@
+#include "RecordsetState.h"
+
+#include "Error.h"
+
+#include <limits>
+
+namespace dao::detail {
+
+namespace {
+
+constexpr qint64 FirstRowid = std::numeric_limits<qint64>::min();
+constexpr qint64 LastRowid = std::numeric_limits<qint64>::max();
+
+// A page of read-ahead ends after this many rows or once it holds this many bytes of text,
+// whichever comes first (at least one row is always read).
+constexpr int PageRows = 256;
+constexpr qint64 PageBytes = 4 * 1024 * 1024;
+// Rows read ahead are dropped after this long, so that a record set walked slowly still sees
+// what another program wrote in the meantime.
+constexpr qint64 PageLifetimeMs = 250;
+
+constexpr int DefaultTextSize = 255;
+
+} // namespace
+
+RecordsetState::RecordsetState(std::shared_ptr<Connection> connection, QString tableName,
+                               QList<Field> fieldList)
+    : conn(std::move(connection)), table(std::move(tableName)), fields(std::move(fieldList)),
+      m_readAhead(size_t(fields.size()), false)
+{
+    conn->recordsets.append(this);
+}
+
+RecordsetState::~RecordsetState()
+{
+    release();
+    conn->recordsets.removeAll(this);
+}
+
+QString RecordsetState::doing(const QString &what) const
+{
+    return what.arg(quotedName(table));
+}
+
+void RecordsetState::raise(int number, const QString &message) const
+{
+    throw Error(number, message.arg(quotedName(table)));
+}
+
+void RecordsetState::open()
+{
+    // A column may shadow the name "rowid" in a table made by another program; SQLite offers
+    // two more names for the same thing.
+    for (const char *alias : {"rowid", "_rowid_", "oid"}) {
+        const QString name = QString::fromLatin1(alias);
+        const bool shadowed = std::any_of(fields.cbegin(), fields.cend(), [&](const Field &f) {
+            return QString::compare(f.Name, name, Qt::CaseInsensitive) == 0;
+        });
+        if (!shadowed) {
+            m_rowid = name;
+            break;
+        }
+    }
+    if (m_rowid.isEmpty())
+        raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
+                                                    "its records have no row number."));
+
+    m_countStmt.prepare(conn->db(), QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
+                        conn->path, doing(QStringLiteral("counting the records of the table %1")));
+    m_countGeneration = writeGeneration();
+    m_countStmt.step();
+    m_count = long(m_countStmt.columnInt64(0));
+    m_countStmt.reset();
+
+    m_onRecord = fetchFrom(FirstRowid);
+    if (m_onRecord)
+        m_current = m_ahead.front().rowid;
+}
+
+void RecordsetState::release()
+{
+    m_closed = true;
+    m_ahead.clear();
+    m_buffer.clear();
+    m_touched.clear();
+    m_mode = Mode::None;
+    m_pageStmt.finalize();
+    m_countStmt.finalize();
+    m_maxStmt.finalize();
+    m_insertStmt.finalize();
+    m_updateStmt.finalize();
+    m_deleteStmt.finalize();
+}
+
+void RecordsetState::close()
+{
+    ensureOpen();
+    release();
+    conn->recordsets.removeAll(this);
+}
+
+void RecordsetState::ensureOpen() const
+{
+    if (m_closed || conn->closed)
+        raise(errObjectClosed, QStringLiteral("The record set of the table %1 is closed."));
+}
+
+void RecordsetState::checkField(int index) const
+{
+    ensureOpen();
+    if (index < 0 || index >= fields.size())
+        throw Error(errItemNotFound, QStringLiteral("The table %1 has no field number %2; its "
+                                                    "fields are numbered 0 to %3.")
+                                         .arg(quotedName(table), QString::number(index),
+                                              QString::number(fields.size() - 1)));
+}
+
+bool RecordsetState::aheadIsFresh() const
+{
+    return !m_ahead.empty() && m_pageGeneration == writeGeneration()
+           && m_pageAge.isValid() && m_pageAge.elapsed() < PageLifetimeMs;
+}
+
+bool RecordsetState::fetchFrom(qint64 from)
+{
+    if (!m_pageStmt.isPrepared()) {
+        m_pageColumns.clear();
+        QString sql = QStringLiteral("SELECT ") + m_rowid;
+        for (int i = 0; i < fields.size(); ++i) {
+            if (m_readAhead[size_t(i)]) {
+                m_pageColumns.push_back(i);
+                sql += QStringLiteral(", ") + quoteIdentifier(fields[i].Name);
+            }
+        }
+        sql += QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" WHERE ")
+               + m_rowid + QStringLiteral(" >= ?1 ORDER BY ") + m_rowid;
+        m_pageStmt.prepare(conn->db(), sql, conn->path,
+                           doing(QStringLiteral("reading the table %1")));
+    }
+
+    m_ahead.clear();
+    m_pageStmt.bindInt64(1, from);
+    qint64 bytes = 0;
+    while (int(m_ahead.size()) < PageRows && bytes < PageBytes && m_pageStmt.step()) {
+        Row row;
+        row.rowid = m_pageStmt.columnInt64(0);
+        row.values.resize(size_t(fields.size()));
+        for (size_t c = 0; c < m_pageColumns.size(); ++c) {
+            const int column = int(c) + 1;
+            row.values[size_t(m_pageColumns[c])] = m_pageStmt.columnValue(column);
+            bytes += m_pageStmt.columnBytes16(column);
+        }
+        m_ahead.push_back(std::move(row));
+    }
+    // Resetting ends the read: no lock is held once the engine call returns.
+    m_pageStmt.reset();
+    m_pageGeneration = writeGeneration();
+    m_pageAge.start();
+    return !m_ahead.empty();
+}
+
+void RecordsetState::requireCurrent() const
+{
+    if (!m_onRecord)
+        raise(errNoCurrentRecord, QStringLiteral("There is no current record in the table %1."));
+    if (m_deleted)
+        raise(errRecordDeleted,
+              QStringLiteral("The current record of the table %1 has been deleted."));
+}
+
+QVariant RecordsetState::value(int index)
+{
+    checkField(index);
+    const auto i = size_t(index);
+    if (m_mode == Mode::AddNew || (m_mode == Mode::Edit && m_touched[i]))
+        return m_buffer[i];
+    requireCurrent();
+    const bool ready = aheadIsFresh() && m_ahead.front().rowid == m_current && m_readAhead[i];
+    if (!ready) {
+        if (!m_readAhead[i]) {
+            m_readAhead[i] = true;
+            m_pageStmt.finalize(); // the next page reads this column too
+        }
+        if (!fetchFrom(m_current) || m_ahead.front().rowid != m_current) {
+            // Another record set or program deleted it.
+            m_ahead.clear();
+            m_deleted = true;
+            requireCurrent();
+        }
+    }
+    return m_ahead.front().values[i];
+}
+
+void RecordsetState::setValue(int index, const QVariant &value)
+{
+    checkField(index);
+    if (m_mode == Mode::None)
+        raise(errUpdateWithoutEdit, QStringLiteral("A field of the table %1 can only be set "
+                                                   "after AddNew or Edit."));
+    m_buffer[size_t(index)] = value;
+    m_touched[size_t(index)] = true;
+}
+
+void RecordsetState::moveFirst()
+{
+    ensureOpen();
+    m_mode = Mode::None;
+    m_deleted = false;
+    m_onRecord = fetchFrom(FirstRowid);
+    if (!m_onRecord)
+        raise(errNoCurrentRecord,
+              QStringLiteral("There is no current record: the table %1 has no records."));
+    m_current = m_ahead.front().rowid;
+}
+
+void RecordsetState::moveNext()
+{
+    ensureOpen();
+    if (!m_onRecord)
+        raise(errNoCurrentRecord, QStringLiteral("There is no current record: the end of the "
+                                                 "table %1 has been reached."));
+    m_mode = Mode::None;
+    if (aheadIsFresh() && m_ahead.size() >= 2 && m_ahead.front().rowid == m_current) {
+        m_ahead.pop_front();
+    } else if (m_current == LastRowid || !fetchFrom(m_current + 1)) {
+        m_ahead.clear();
+        m_onRecord = false;
+        m_deleted = false;
+        return;
+    }
+    m_current = m_ahead.front().rowid;
+    m_deleted = false;
+}
+
+long RecordsetState::recordCount()
+{
+    ensureOpen();
+    if (m_countGeneration != writeGeneration()) {
+        // Something was written since the count was taken: count again.
+        m_countGeneration = writeGeneration();
+        m_countStmt.step();
+        m_count = long(m_countStmt.columnInt64(0));
+        m_countStmt.reset();
+    }
+    return m_count;
+}
+
+void RecordsetState::addNew()
+{
+    ensureOpen();
+    m_mode = Mode::AddNew;
+    m_buffer.assign(size_t(fields.size()), QVariant());
+    m_touched.assign(size_t(fields.size()), false);
+}
+
+void RecordsetState::edit()
+{
+    ensureOpen();
+    m_mode = Mode::None;
+    requireCurrent();
+    m_mode = Mode::Edit;
+    m_buffer.assign(size_t(fields.size()), QVariant());
+    m_touched.assign(size_t(fields.size()), false);
+}
+
+void RecordsetState::cancelUpdate()
+{
+    ensureOpen();
+    if (m_mode == Mode::None)
+        raise(errUpdateWithoutEdit,
+              QStringLiteral("CancelUpdate without AddNew or Edit on the table %1."));
+    m_mode = Mode::None;
+}
+
+void RecordsetState::validateBuffer() const
+{
+    // The whole buffer is checked before anything is written: one field too long and nothing
+    // of the record is stored.
+    for (int i = 0; i < fields.size(); ++i) {
+        const Field &field = fields[i];
+        const QVariant &v = m_buffer[size_t(i)];
+        if (!m_touched[size_t(i)] || field.Type != dbText || !v.isValid() || v.isNull())
+            continue;
+        const int limit = field.Size > 0 ? field.Size : DefaultTextSize;
+        const qsizetype length = v.toString().size();
+        if (length > limit)
+            throw Error(errFieldTooSmall,
+                        QStringLiteral("The text for the field %1 of the table %2 is %3 "
+                                       "characters long, but the field holds at most %4. "
+                                       "Nothing was saved.")
+                            .arg(quotedName(field.Name), quotedName(table),
+                                 QString::number(length), QString::number(limit)));
+    }
+}
+
+void RecordsetState::update()
+{
+    ensureOpen();
+    if (m_mode == Mode::None)
+        raise(errUpdateWithoutEdit,
+              QStringLiteral("Update without AddNew or Edit on the table %1."));
+    validateBuffer();
+    if (m_mode == Mode::AddNew)
+        storeNew();
+    else
+        storeEdit();
+    m_mode = Mode::None;
+    m_buffer.clear();
+    m_touched.clear();
+}
+
+void RecordsetState::storeNew()
+{
+    const bool countFresh = m_countGeneration == writeGeneration();
+    {
+        WriteTransaction tx(*conn, doing(QStringLiteral("adding a record to the table %1")));
+        if (!m_insertStmt.isPrepared()) {
+            QString columns = m_rowid;
+            QString values = QStringLiteral("?1");
+            for (int i = 0; i < fields.size(); ++i) {
+                columns += QStringLiteral(", ") + quoteIdentifier(fields[i].Name);
+                values += QStringLiteral(", ?") + QString::number(i + 2);
+            }
+            m_insertStmt.prepare(conn->db(),
+                                 QStringLiteral("INSERT INTO ") + quoteIdentifier(table)
+                                     + QStringLiteral(" (") + columns
+                                     + QStringLiteral(") VALUES (") + values + QLatin1Char(')'),
+                                 conn->path, doing(QStringLiteral("adding a record to the table %1")));
+            m_maxStmt.prepare(conn->db(),
+                              QStringLiteral("SELECT max(") + m_rowid + QStringLiteral(") FROM ")
+                                  + quoteIdentifier(table),
+                              conn->path, doing(QStringLiteral("adding a record to the table %1")));
+        }
+        // The new record goes after every other. SQLite would give a deleted last record's
+        // number again; while that record is still current here, the new one must come after
+        // it so that MoveNext from the deleted record reaches it.
+        bool explicitRowid = false;
+        if (m_onRecord && m_deleted && m_current < LastRowid) {
+            const bool hasRows = m_maxStmt.step() && !m_maxStmt.columnIsNull(0);
+            const qint64 max = hasRows ? m_maxStmt.columnInt64(0) : FirstRowid;
+            m_maxStmt.reset();
+            explicitRowid = !hasRows || max <= m_current;
+        }
+        if (explicitRowid)
+            m_insertStmt.bindInt64(1, m_current + 1);
+        else
+            m_insertStmt.bindNull(1);
+        for (int i = 0; i < fields.size(); ++i)
+            m_insertStmt.bindValue(i + 2, m_touched[size_t(i)] ? m_buffer[size_t(i)] : QVariant());
+        m_insertStmt.run();
+        tx.commit();
+    }
+    if (countFresh) {
+        ++m_count;
+        m_countGeneration = writeGeneration();
+    }
+}
+
+void RecordsetState::storeEdit()
+{
+    requireCurrent();
+    if (std::none_of(m_touched.cbegin(), m_touched.cend(), [](bool t) { return t; }))
+        return;
+    WriteTransaction tx(*conn, doing(QStringLiteral("saving a record of the table %1")));
+    if (!m_updateStmt.isPrepared()) {
+        // One statement for every combination of changed fields: a field not set keeps its
+        // stored value.
+        QStringList sets;
+        for (int i = 0; i < fields.size(); ++i) {
+            const QString column = quoteIdentifier(fields[i].Name);
+            sets.append(column + QStringLiteral(" = CASE WHEN ?") + QString::number(2 * i + 1)
+                        + QStringLiteral(" THEN ?") + QString::number(2 * i + 2)
+                        + QStringLiteral(" ELSE ") + column + QStringLiteral(" END"));
+        }
+        m_updateStmt.prepare(conn->db(),
+                             QStringLiteral("UPDATE ") + quoteIdentifier(table)
+                                 + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "))
+                                 + QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?")
+                                 + QString::number(2 * fields.size() + 1),
+                             conn->path, doing(QStringLiteral("saving a record of the table %1")));
+    }
+    for (int i = 0; i < fields.size(); ++i) {
+        const bool touched = m_touched[size_t(i)];
+        m_updateStmt.bindInt64(2 * i + 1, touched ? 1 : 0);
+        m_updateStmt.bindValue(2 * i + 2, touched ? m_buffer[size_t(i)] : QVariant());
+    }
+    m_updateStmt.bindInt64(2 * int(fields.size()) + 1, m_current);
+    m_updateStmt.run();
+    if (m_updateStmt.changes() == 0) {
+        m_deleted = true;
+        requireCurrent();
+    }
+    tx.commit();
+}
+
+void RecordsetState::deleteCurrent()
+{
+    ensureOpen();
+    requireCurrent();
+    m_mode = Mode::None;
+    const bool countFresh = m_countGeneration == writeGeneration();
+    {
+        WriteTransaction tx(*conn, doing(QStringLiteral("deleting a record of the table %1")));
+        if (!m_deleteStmt.isPrepared())
+            m_deleteStmt.prepare(conn->db(),
+                                 QStringLiteral("DELETE FROM ") + quoteIdentifier(table)
+                                     + QStringLiteral(" WHERE ") + m_rowid
+                                     + QStringLiteral(" = ?1"),
+                                 conn->path,
+                                 doing(QStringLiteral("deleting a record of the table %1")));
+        m_deleteStmt.bindInt64(1, m_current);
+        m_deleteStmt.run();
+        if (m_deleteStmt.changes() == 0) {
+            m_deleted = true;
+            requireCurrent();
+        }
+        tx.commit();
+    }
+    // The record stays current, as deleted, until the next move.
+    m_deleted = true;
+    if (countFresh) {
+        --m_count;
+        m_countGeneration = writeGeneration();
+    }
+}
+
+} // namespace dao::detail

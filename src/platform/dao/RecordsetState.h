@@ -1,0 +1,104 @@
+#pragma once
+
+#include "Connection.h"
+#include "Field.h"
+#include "Sqlite.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace dao::detail {
+
+// Everything a Recordset holds: where it stands, the rows read ahead, the edit buffer and its
+// prepared statements.
+//
+// Records are walked in rowid order, the order they were stored in. Rows are read ahead in
+// pages by one prepared statement that is reset before control returns to the caller, so an
+// idle record set never holds a lock that would keep another program (or another connection
+// of this one) from writing. Only the columns that were asked for on this record set are read
+// ahead; asking for another one reads the page again with it.
+struct RecordsetState
+{
+    RecordsetState(std::shared_ptr<Connection> connection, QString table, QList<Field> fields);
+    ~RecordsetState();
+    Q_DISABLE_COPY_MOVE(RecordsetState)
+
+    // Opens on the first record (or at the end of an empty table).
+    void open();
+    // Drops the statements and marks the record set closed; the database's Close calls it.
+    void release();
+
+    void ensureOpen() const;
+    void checkField(int index) const;
+
+    QVariant value(int index);
+    void setValue(int index, const QVariant &value);
+    void moveFirst();
+    void moveNext();
+    bool isEof() const { return !m_onRecord; }
+    long recordCount();
+    void addNew();
+    void edit();
+    void update();
+    void cancelUpdate();
+    void deleteCurrent();
+    void close();
+
+    // Destroyed last: the statements below are finalized before the file can close.
+    std::shared_ptr<Connection> conn;
+    QString table;
+    QList<Field> fields;
+
+private:
+    enum class Mode { None, AddNew, Edit };
+    struct Row
+    {
+        qint64 rowid = 0;
+        std::vector<QVariant> values; // by field position; filled for the columns read ahead
+    };
+
+    QString doing(const QString &what) const;
+    [[noreturn]] void raise(int number, const QString &message) const;
+    bool aheadIsFresh() const;
+    // Reads a page of rows whose rowid is at least `from`; false when there is none.
+    bool fetchFrom(qint64 from);
+    void requireCurrent() const;
+    void validateBuffer() const;
+    void storeNew();
+    void storeEdit();
+
+    QString m_rowid; // the name that reaches the rowid in this table
+    bool m_closed = false;
+
+    bool m_onRecord = false; // false: at the end (or the table is empty)
+    qint64 m_current = 0;
+    bool m_deleted = false;
+
+    long m_count = 0;
+    quint64 m_countGeneration = 0;
+
+    std::deque<Row> m_ahead; // front() is the current record when it is fresh
+    std::vector<bool> m_readAhead;  // columns the page statement reads
+    std::vector<int> m_pageColumns; // field positions of the page statement's columns 1..n
+    quint64 m_pageGeneration = 0;
+    QElapsedTimer m_pageAge;
+
+    Mode m_mode = Mode::None;
+    std::vector<QVariant> m_buffer;
+    std::vector<bool> m_touched;
+
+    Statement m_pageStmt;
+    Statement m_countStmt;
+    Statement m_maxStmt;
+    Statement m_insertStmt;
+    Statement m_updateStmt;
+    Statement m_deleteStmt;
+};
+
+} // namespace dao::detail
