@@ -1,0 +1,296 @@
+// The recipe store against real database files: the tree rebuilt from the file, and single
+// recipes shown, added, updated and deleted through the four boxes.
+#include "StoreFixture.h"
+
+#include <QtTest>
+
+using namespace RecipeBas;
+using kxtest::Category;
+
+class TestStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void treeListsCategoriesAndRecipesInOrder();
+    void treeHidesExactlyTheSevenSystemTables();
+    void treeNodesCarryKeysKindsAndImages();
+    void treeExpandsOnlyTheLastCategory();
+    void treeOfAnEmptyDatabaseIsTheRootAlone();
+    void treeLoadFailsWhenTheDatabaseCannotBeOpened();
+    void categoryTreeListsCategoriesOnly();
+
+    void showFindsTheFirstMatchAndKeepsTheTrailingBlank();
+    void showOfAMissingNameLocksTheBoxesAndKeepsTheirText();
+    void addStoresTrimmedTextWithOneBlank();
+    void addRefusedByTheEngineStoresNothing();
+    void updateRenamesTheFirstMatchOnly();
+    void updateRefusedByTheEngineKeepsTheBoxesAndTheRecord();
+    void updateOfAVanishedNameChangesNothing();
+    void deleteRemovesEveryMatchAndCountsThem();
+    void namesCompareWithLetterCase();
+};
+
+void TestStore::treeListsCategoriesAndRecipesInOrder()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("soups"), {row(QStringLiteral("Leek ")), row(QStringLiteral(" Pea"))}},
+            {QStringLiteral("Breads"), {row(QStringLiteral("Rye ")), row(QStringLiteral("Rye ")),
+                                        row(QStringLiteral(" ")), row(QVariant())}},
+            {QStringLiteral("zzzNothing"), {row(QStringLiteral("Placeholder "))}},
+            {QStringLiteral("Cakes"), {}}});
+    LoadTree();
+    // Categories without regard to case; recipes in stored order, trimmed; blank and null
+    // names as nodes with empty text; duplicates kept.
+    QCOMPARE(f.treeLines(), QStringList({
+        QStringLiteral("Kitchenex Recipe"),
+        QStringLiteral("- Breads"), QStringLiteral("  * Rye"), QStringLiteral("  * Rye"),
+        QStringLiteral("  * "), QStringLiteral("  * "),
+        QStringLiteral("- Cakes"),
+        QStringLiteral("- soups"), QStringLiteral("  * Leek"), QStringLiteral("  * Pea"),
+        QStringLiteral("- zzzNothing"), QStringLiteral("  * Placeholder"),
+    }));
+    QVERIFY(!db);
+    QVERIFY(!rs);
+    QCOMPARE(f.list.count(), 0); // the staging list is emptied after each category
+}
+
+void TestStore::treeHidesExactlyTheSevenSystemTables()
+{
+    StoreFixture f;
+    QList<Category> tables;
+    for (const char *name : {"MSysACEs", "MSysModules", "MSysModules2", "MSysObjects",
+                             "MSysQueries", "MSysRelationships", "MSysAccessObjects",
+                             "MSysOther", "msysobjects2"})
+        tables.append({QString::fromLatin1(name), {}});
+    f.make(tables);
+    LoadTree();
+    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe"),
+                                         QStringLiteral("- msysobjects2"),
+                                         QStringLiteral("- MSysOther")}));
+    LoadCategoryTree();
+    QCOMPARE(f.tree.topLevelItem(0)->childCount(), 2);
+}
+
+void TestStore::treeNodesCarryKeysKindsAndImages()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral(" "))}}});
+    LoadTree();
+    QTreeWidgetItem *root = f.tree.topLevelItem(0);
+    QCOMPARE(vb::TreeView::Key(root), QStringLiteral("AB"));
+    QCOMPARE(root->data(0, vb::TreeView::ImageRole).toInt(), 1);
+    QTreeWidgetItem *category = root->child(0);
+    QCOMPARE(vb::TreeView::Key(category), QStringLiteral("Soups"));
+    QCOMPARE(vb::TreeView::Kind(category), vb::NodeKind::Category);
+    QCOMPARE(category->data(0, vb::TreeView::ImageRole).toInt(), 2);
+    QCOMPARE(category->data(0, vb::TreeView::SelectedImageRole).toInt(), 3);
+    // A recipe with a blank name has the same key and text as nothing at all, yet the tree
+    // still knows it is a recipe.
+    QTreeWidgetItem *recipe = category->child(0);
+    QCOMPARE(vb::TreeView::Key(recipe), QString());
+    QCOMPARE(recipe->text(0), QString());
+    QCOMPARE(vb::TreeView::Kind(recipe), vb::NodeKind::Recipe);
+    QCOMPARE(recipe->data(0, vb::TreeView::ImageRole).toInt(), 4);
+    QCOMPARE(recipe->data(0, vb::TreeView::SelectedImageRole).toInt(), 3);
+
+    LoadCategoryTree();
+    QCOMPARE(f.tree.topLevelItem(0)->child(0)->data(0, vb::TreeView::SelectedImageRole).toInt(), 0);
+}
+
+void TestStore::treeExpandsOnlyTheLastCategory()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}},
+            {QStringLiteral("B"), {row(QStringLiteral("b1 "))}},
+            {QStringLiteral("C"), {row(QStringLiteral("c1 ")), row(QStringLiteral("c2 "))}}});
+    f.tree.resize(200, 300);
+    LoadTree();
+    QTreeWidgetItem *root = f.tree.topLevelItem(0);
+    QVERIFY(root->isExpanded());
+    QVERIFY(!root->child(0)->isExpanded());
+    QVERIFY(!root->child(1)->isExpanded());
+    QVERIFY(root->child(2)->isExpanded());
+    // An empty last category is made visible itself: only the root is expanded.
+    StoreFixture g;
+    g.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}}, {QStringLiteral("B"), {}}});
+    LoadTree();
+    QVERIFY(g.tree.topLevelItem(0)->isExpanded());
+    QVERIFY(!g.tree.topLevelItem(0)->child(0)->isExpanded());
+}
+
+void TestStore::treeOfAnEmptyDatabaseIsTheRootAlone()
+{
+    StoreFixture f;
+    f.make({});
+    LoadTree();
+    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe")}));
+}
+
+void TestStore::treeLoadFailsWhenTheDatabaseCannotBeOpened()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}}});
+    LoadTree();
+    QVERIFY(QFile::remove(f.file()));
+    // Opening is outside the ignored stretch: the error reaches the caller and the tree keeps
+    // what it had.
+    QVERIFY_THROWS_EXCEPTION(dao::Error, LoadTree());
+    QCOMPARE(f.treeLines().size(), 3);
+    QVERIFY(!QFile::exists(f.file())); // nothing was created
+}
+
+void TestStore::categoryTreeListsCategoriesOnly()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}},
+            {QStringLiteral("zzzNothing"), {row(QStringLiteral("z "))}}});
+    LoadCategoryTree();
+    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe"),
+                                         QStringLiteral("- A"),
+                                         QStringLiteral("- zzzNothing")}));
+    QVERIFY(f.tree.topLevelItem(0)->isExpanded());
+    QVERIFY(!db);
+}
+
+void TestStore::showFindsTheFirstMatchAndKeepsTheTrailingBlank()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"),
+             {row(QStringLiteral("Leek "), QStringLiteral(" First "), QStringLiteral(" a\r\nb "),
+                  QVariant()),
+              row(QStringLiteral("  Leek   "), QStringLiteral("Second "))}}});
+    f.text1.SetLocked(false);
+    ShowRecipe(QStringLiteral("Soups"), QStringLiteral("Leek"));
+    QCOMPARE(f.boxes(), QStringList({QStringLiteral("Leek "), QStringLiteral("First"),
+                                     QStringLiteral("a\r\nb"), QString()}));
+    QVERIFY(!f.text1.Locked()); // the locked state is left as it was
+    QVERIFY(db);                // the database stays open on the shown record
+    QVERIFY(rs);
+}
+
+void TestStore::showOfAMissingNameLocksTheBoxesAndKeepsTheirText()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    f.setBoxes(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("w"));
+    f.text1.SetLocked(false);
+    ShowRecipe(QStringLiteral("Soups"), QStringLiteral("Pea"));
+    QCOMPARE(f.boxes(), QStringList({QStringLiteral("x"), QStringLiteral("y"),
+                                     QStringLiteral("z"), QStringLiteral("w")}));
+    QVERIFY(f.text1.Locked() && f.text4.Locked());
+    QVERIFY(!db);
+    // An unknown category is an error for the caller.
+    QVERIFY_THROWS_EXCEPTION(dao::Error, ShowRecipe(QStringLiteral("Nope"), QStringLiteral("x")));
+}
+
+void TestStore::addStoresTrimmedTextWithOneBlank()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    f.setBoxes(QStringLiteral("  Pea  "), QString(), QStringLiteral("\ta\r\nb \t "),
+               QStringLiteral("   "));
+    AddRecipe(QStringLiteral("Soups"));
+    const auto rows = kxtest::readCategory(f.file(), QStringLiteral("Soups"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(1), QStringList({QStringLiteral("Pea "), QStringLiteral(" "),
+                                      QStringLiteral("\ta\r\nb \t "), QStringLiteral(" ")}));
+    QVERIFY(!db);
+}
+
+void TestStore::addRefusedByTheEngineStoresNothing()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {}}});
+    f.setBoxes(QString(255, QLatin1Char('n')), QString(), QString(), QString());
+    // 255 characters plus the stored blank is one too many for a Text field.
+    QVERIFY_THROWS_EXCEPTION(dao::Error, AddRecipe(QStringLiteral("Soups")));
+    CloseDataBase();
+    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 0);
+    f.setBoxes(QString(254, QLatin1Char('n')), QString(), QString(), QString());
+    AddRecipe(QStringLiteral("Soups"));
+    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 1);
+}
+
+void TestStore::updateRenamesTheFirstMatchOnly()
+{
+    StoreFixture f;
+    kxtest::DialogRecorder dialogs;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek ")), row(QStringLiteral("Leek ")),
+                                       row(QStringLiteral("Pea "))}}});
+    f.setBoxes(QStringLiteral("Leek and Potato "), QStringLiteral("Me"), QStringLiteral("i"),
+               QStringLiteral("s"));
+    QVERIFY(UpdateRecipe(QStringLiteral("Soups"), QStringLiteral(" Leek ")));
+    QCOMPARE(dialogs.texts(), QStringList({QStringLiteral("Recipe UpDated")}));
+    QCOMPARE(dialogs.asked().first().title, QStringLiteral("Kitchenex"));
+    const auto rows = kxtest::readCategory(f.file(), QStringLiteral("Soups"));
+    QCOMPARE(rows.at(0), QStringList({QStringLiteral("Leek and Potato "), QStringLiteral("Me "),
+                                      QStringLiteral("i "), QStringLiteral("s ")}));
+    QCOMPARE(rows.at(1).at(0), QStringLiteral("Leek "));
+    QCOMPARE(f.boxes(), QStringList({QString(), QString(), QString(), QString()}));
+    QVERIFY(f.treeLines().contains(QStringLiteral("  * Leek and Potato")));
+}
+
+void TestStore::updateRefusedByTheEngineKeepsTheBoxesAndTheRecord()
+{
+    StoreFixture f;
+    kxtest::DialogRecorder dialogs;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    const QString tooLong(300, QLatin1Char('x'));
+    f.setBoxes(tooLong, QStringLiteral("Me"), QStringLiteral("new ingredients"), QString());
+    QVERIFY_THROWS_EXCEPTION(dao::Error,
+                             UpdateRecipe(QStringLiteral("Soups"), QStringLiteral("Leek")));
+    QVERIFY(dialogs.texts().isEmpty()); // no "Recipe UpDated" for a write that did not happen
+    QCOMPARE(f.boxes().at(0), tooLong);
+    QCOMPARE(f.boxes().at(2), QStringLiteral("new ingredients"));
+    QVERIFY(!db);
+    const auto rows = kxtest::readCategory(f.file(), QStringLiteral("Soups"));
+    QCOMPARE(rows.at(0), QStringList({QStringLiteral("Leek "), QStringLiteral("A "),
+                                      QStringLiteral("I "), QStringLiteral("S ")}));
+}
+
+void TestStore::updateOfAVanishedNameChangesNothing()
+{
+    StoreFixture f;
+    kxtest::DialogRecorder dialogs;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    f.setBoxes(QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("w"));
+    QVERIFY(!UpdateRecipe(QStringLiteral("Soups"), QStringLiteral("Pea")));
+    QVERIFY(dialogs.texts().isEmpty());
+    QCOMPARE(f.boxes(), QStringList({QString(), QString(), QString(), QString()}));
+    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).at(0).at(0),
+             QStringLiteral("Leek "));
+    QCOMPARE(f.treeLines().size(), 3); // the tree was reloaded
+}
+
+void TestStore::deleteRemovesEveryMatchAndCountsThem()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek ")), row(QStringLiteral("Pea ")),
+                                       row(QStringLiteral(" Leek")), row(QStringLiteral("Leek "))}}});
+    f.setBoxes(QStringLiteral("x"), QString(), QString(), QString());
+    QCOMPARE(DeleteRecipe(QStringLiteral("Soups"), QStringLiteral("Leek ")), 3);
+    const auto rows = kxtest::readCategory(f.file(), QStringLiteral("Soups"));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).at(0), QStringLiteral("Pea "));
+    QCOMPARE(f.text1.Text(), QString());
+    QCOMPARE(DeleteRecipe(QStringLiteral("Soups"), QStringLiteral("Leek")), 0);
+    // An empty category changes nothing and is no error.
+    kxtest::makeDatabase(QDir(f.dir.path()).filePath(QStringLiteral("Other.mdb")),
+                         {{QStringLiteral("Empty"), {}}});
+    DataPath = QDir(f.dir.path()).filePath(QStringLiteral("Other"));
+    QCOMPARE(DeleteRecipe(QStringLiteral("Empty"), QStringLiteral("Leek")), 0);
+}
+
+void TestStore::namesCompareWithLetterCase()
+{
+    StoreFixture f;
+    kxtest::DialogRecorder dialogs;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    ShowRecipe(QStringLiteral("Soups"), QStringLiteral("leek"));
+    QVERIFY(f.text1.Locked()); // not found
+    QCOMPARE(DeleteRecipe(QStringLiteral("Soups"), QStringLiteral("LEEK")), 0);
+    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 1);
+}
+
+QTEST_MAIN(TestStore)
+#include "test_store.moc"
