@@ -31,6 +31,17 @@ QFont buttonFont()
     return QFont(QStringLiteral("Arial"), 9);
 }
 
+// MS Sans Serif 8.25 pt, or the nearest face this desktop has: the labels are laid out for it.
+QFont sansSerif(bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSizeF(8.25);
+    font.setBold(bold);
+    return font;
+}
+
 } // namespace
 
 MainForm::MainForm(const QString &folder, QWidget *parent)
@@ -39,6 +50,7 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
 {
     kxInitAssets();
     setObjectName(QStringLiteral("main"));
+    setFont(sansSerif(false));
     resize(vb::px(10695), vb::px(6510));
     QPixmap icon(QStringLiteral(":/icons/kitchenex.png"));
     if (!icon.isNull())
@@ -84,10 +96,7 @@ void MainForm::createControls()
     Tv = new vb::TreeView(c);
     Tv->setObjectName(QStringLiteral("Tv"));
     Tv->setGeometry(twipsRect(120, 840, 3495, 5535));
-    QFont treeFont(QStringLiteral("MS Sans Serif"));
-    treeFont.setPointSizeF(8.25);
-    treeFont.setBold(true);
-    Tv->setFont(treeFont);
+    Tv->setFont(sansSerif(true));
     Tv->setAccessibleName(QStringLiteral("Categories and recipes"));
 
     Line1 = new QFrame(c);
