@@ -4,8 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <cstdio>
 
 namespace jet {
 
@@ -36,10 +39,11 @@ ReadResult JetReaderProcess::read(const QString &path, const QStringList &tables
         throw JetError(header.problem());
 
     const QString shown = QDir::toNativeSeparators(path);
+    if (timeoutMs <= 0)
+        timeoutMs = int(20000 + qMin<qint64>(QFileInfo(path).size() / 1024 / 1024, 100000) * 1000);
     QProcess reader;
     reader.setProgram(program());
     reader.setArguments(QStringList{QFileInfo(path).absoluteFilePath()} + tablesToRead);
-    reader.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("MDB_ICONV"), QStringLiteral("UTF-8"));
     reader.setProcessEnvironment(environment);
@@ -47,10 +51,34 @@ ReadResult JetReaderProcess::read(const QString &path, const QStringList &tables
     if (!reader.waitForStarted())
         throw JetError(QStringLiteral("The Jet reader (%1) could not be started: %2")
                            .arg(reader.program(), reader.errorString()));
-    if (!reader.waitForFinished(timeoutMs)) {
+
+    QByteArray warnings;
+    qint64 warningsLeftOut = 0;
+    auto collectWarnings = [&] {
+        const QByteArray more = reader.readAllStandardError();
+        const qint64 room = qMax<qint64>(0, WarningBytesKept - warnings.size());
+        warnings.append(more.left(room));
+        warningsLeftOut += qMax<qint64>(0, more.size() - room);
+    };
+    QElapsedTimer clock;
+    clock.start();
+    bool finished = false;
+    while (!finished && clock.elapsed() < timeoutMs) {
+        finished = reader.waitForFinished(100);
+        collectWarnings();
+    }
+    if (!warnings.isEmpty()) {
+        if (warningsLeftOut > 0)
+            warnings.append(QStringLiteral("(%1 more bytes of warnings left out)\n")
+                                .arg(warningsLeftOut)
+                                .toUtf8());
+        fwrite(warnings.constData(), 1, size_t(warnings.size()), stderr);
+    }
+    if (!finished) {
         reader.kill();
         reader.waitForFinished();
-        throw JetError(QStringLiteral("Reading %1 took longer than %2 seconds and was stopped")
+        throw JetError(QStringLiteral("%1 cannot be read: reading it took longer than %2 seconds "
+                                      "and was stopped, the file is probably damaged")
                            .arg(shown)
                            .arg(timeoutMs / 1000));
     }
