@@ -59,12 +59,12 @@ const Look Inactive{
     QColor(116, 142, 220),
     QColor(98, 124, 202),
     QColor(96, 118, 190),
-    {QColor(96, 118, 190), QColor(170, 192, 248), QColor(150, 174, 240),
-     QColor(136, 162, 232), QColor(124, 150, 224)},
-    {QColor(86, 106, 174), QColor(104, 126, 198), QColor(114, 138, 210),
-     QColor(122, 146, 218), QColor(128, 152, 224)},
-    {QColor(86, 106, 174), QColor(102, 124, 196), QColor(112, 136, 208),
-     QColor(122, 146, 218), QColor(130, 154, 226)},
+    {QColor(96, 118, 190), QColor(170, 192, 248), QColor(150, 174, 240), QColor(136, 162, 232),
+     QColor(124, 150, 224)},
+    {QColor(86, 106, 174), QColor(104, 126, 198), QColor(114, 138, 210), QColor(122, 146, 218),
+     QColor(128, 152, 224)},
+    {QColor(86, 106, 174), QColor(102, 124, 196), QColor(112, 136, 208), QColor(122, 146, 218),
+     QColor(130, 154, 226)},
 };
 
 // The title's colour in row y: a bright line near the top, then the body darkening slowly,
