@@ -33,8 +33,8 @@ void bumpWriteGeneration()
 
 bool isReservedTableName(const QString &name)
 {
-    return name.startsWith(QLatin1String("_kx_"), Qt::CaseInsensitive)
-           || name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
+    return name.startsWith(QLatin1String("_kx_"), Qt::CaseInsensitive) ||
+           name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
 }
 
 Connection::~Connection()
@@ -59,8 +59,8 @@ void Connection::exec(const QString &sql, const QString &doing)
 QStringList Connection::schemaObjectNames()
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"),
-                   path, QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"), path,
+                   QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step())
         names.append(m_tablesStmt.columnText(0));
@@ -71,8 +71,8 @@ QStringList Connection::schemaObjectNames()
 QStringList Connection::tableNames()
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"),
-                   path, QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"), path,
+                   QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step()) {
         if (m_tablesStmt.columnText(1) != QLatin1String("table"))
@@ -105,7 +105,8 @@ QString Connection::resolveTable(const QString &name)
 QList<Field> Connection::fieldsOf(const QString &table)
 {
     ensureOpen();
-    const QString doing = QStringLiteral("reading the fields of the table %1").arg(quotedName(table));
+    const QString doing =
+        QStringLiteral("reading the fields of the table %1").arg(quotedName(table));
     ensurePrepared(m_columnsStmt, db(), QStringLiteral("SELECT name FROM pragma_table_info(?1)"),
                    path, doing);
     ensurePrepared(m_bookkeepingStmt, db(),

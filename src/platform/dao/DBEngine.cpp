@@ -170,8 +170,8 @@ int DBEngine::LockTimeout()
     return g_lockTimeoutMs.load();
 }
 
-std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &name, bool exclusive,
-                                                 bool readOnly, const QString &connect)
+std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &name, bool exclusive, bool readOnly,
+                                                 const QString &connect)
 {
     if (name.isEmpty())
         throw Error(errFileNotFound, QStringLiteral("No database file was named."));
@@ -181,8 +181,8 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &name, bool exclu
         throw Error(errFileNotFound,
                     QStringLiteral("The database file %1 does not exist.").arg(quotedFile(path)));
     if (info.isDir())
-        throw Error(errCannotOpenFile, QStringLiteral("%1 is a folder, not a database file.")
-                                           .arg(quotedFile(path)));
+        throw Error(errCannotOpenFile,
+                    QStringLiteral("%1 is a folder, not a database file.").arg(quotedFile(path)));
 
     // The first bytes say whether this is an SQLite file at all; SQLite is not asked to make
     // sense of anything else.
@@ -254,8 +254,9 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QS
         QRandomGenerator::system()->generate(words.begin(), words.end());
         const QByteArray salt(reinterpret_cast<const char *>(words.data()), SaltBytes);
         detail::Statement meta;
-        meta.prepare(conn->db(), QStringLiteral("INSERT INTO _kx_meta (key, value) VALUES (?1, ?2)"),
-                     full, doing);
+        meta.prepare(conn->db(),
+                     QStringLiteral("INSERT INTO _kx_meta (key, value) VALUES (?1, ?2)"), full,
+                     doing);
         const QList<QPair<QString, QByteArray>> values = {
             {QStringLiteral("format"), QByteArray::number(FormatVersion)},
             {QStringLiteral("password_salt"), salt},

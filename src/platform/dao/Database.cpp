@@ -23,8 +23,7 @@ void TableDefCollection::ensureLoaded() const
     QList<TableDef> defs;
     for (const QString &name : conn.tableNames()) {
         TableDef def(name);
-        for (const Field &field : conn.fieldsOf(name))
-            def.Fields().Append(field);
+        def.Fields().m_fields = conn.fieldsOf(name);
         defs.append(def);
     }
     m_defs = defs;
@@ -97,8 +96,8 @@ void TableDefCollection::Append(const TableDef &def)
     QStringList columns;
     for (const Field &field : fields)
         columns.append(quoteIdentifier(field.Name) + QStringLiteral(" TEXT"));
-    conn.exec(QStringLiteral("CREATE TABLE ") + quoteIdentifier(name) + QStringLiteral(" (")
-                  + columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
+    conn.exec(QStringLiteral("CREATE TABLE ") + quoteIdentifier(name) + QStringLiteral(" (") +
+                  columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
               doing);
 
     detail::Statement record;
@@ -147,8 +146,7 @@ void TableDefCollection::Refresh()
 
 // --- Database -----------------------------------------------------------------------------
 
-Database::Database(std::shared_ptr<detail::Connection> connection)
-    : m_conn(std::move(connection))
+Database::Database(std::shared_ptr<detail::Connection> connection) : m_conn(std::move(connection))
 {
 }
 

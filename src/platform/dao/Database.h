@@ -22,7 +22,7 @@ class TableDefCollection
 {
 public:
     int Count() const;
-    const TableDef &operator[](int index) const;   // errItemNotFound when out of range
+    const TableDef &operator[](int index) const;     // errItemNotFound when out of range
     const TableDef &Item(const QString &name) const; // name without regard to case
     QList<TableDef>::const_iterator begin() const;
     QList<TableDef>::const_iterator end() const;

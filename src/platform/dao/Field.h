@@ -5,7 +5,8 @@
 
 namespace dao {
 
-enum FieldType : int {
+enum FieldType : int
+{
     dbText = 10, // at most 255 characters
     dbMemo = 12, // unlimited
 };

@@ -26,7 +26,7 @@ constexpr int DefaultTextSize = 255;
 RecordsetState::RecordsetState(std::shared_ptr<Connection> connection, QString tableName,
                                QList<Field> fieldList)
     : conn(std::move(connection)), table(std::move(tableName)), fields(std::move(fieldList)),
-      m_readAhead(size_t(fields.size()), false)
+      m_readAhead(size_t(fields.size()), false), m_pageHas(size_t(fields.size()), false)
 {
     conn->recordsets.append(this);
 }
@@ -65,7 +65,8 @@ void RecordsetState::open()
         raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
                                                     "its records have no row number."));
 
-    m_countStmt.prepare(conn->db(), QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
+    m_countStmt.prepare(conn->db(),
+                        QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
                         conn->path, doing(QStringLiteral("counting the records of the table %1")));
     m_countGeneration = writeGeneration();
     m_countStmt.step();
@@ -84,7 +85,9 @@ void RecordsetState::release()
     m_buffer.clear();
     m_touched.clear();
     m_mode = Mode::None;
+    m_row.clear();
     m_pageStmt.finalize();
+    m_rowStmt.finalize();
     m_countStmt.finalize();
     m_maxStmt.finalize();
     m_insertStmt.finalize();
@@ -117,14 +120,51 @@ void RecordsetState::checkField(int index) const
 
 bool RecordsetState::aheadIsFresh() const
 {
-    return !m_ahead.empty() && m_pageGeneration == writeGeneration()
-           && m_pageAge.isValid() && m_pageAge.elapsed() < PageLifetimeMs;
+    return !m_ahead.empty() && m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
+           m_pageAge.elapsed() < PageLifetimeMs;
+}
+
+bool RecordsetState::rowIsFresh() const
+{
+    return m_rowRowid == m_current && !m_row.empty() && m_rowGeneration == writeGeneration() &&
+           m_rowAge.isValid() && m_rowAge.elapsed() < PageLifetimeMs;
+}
+
+void RecordsetState::loadCurrentRow()
+{
+    if (!m_rowStmt.isPrepared()) {
+        QStringList columns;
+        for (const Field &field : fields)
+            columns.append(quoteIdentifier(field.Name));
+        m_rowStmt.prepare(conn->db(),
+                          QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                              QStringLiteral(" FROM ") + quoteIdentifier(table) +
+                              QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?1"),
+                          conn->path, doing(QStringLiteral("reading the table %1")));
+    }
+    m_row.clear();
+    m_rowStmt.bindInt64(1, m_current);
+    if (m_rowStmt.step()) {
+        m_row.resize(size_t(fields.size()));
+        for (int i = 0; i < fields.size(); ++i)
+            m_row[size_t(i)] = m_rowStmt.columnValue(i);
+    }
+    m_rowStmt.reset();
+    if (m_row.empty()) {
+        // Another record set or program deleted it.
+        m_deleted = true;
+        requireCurrent();
+    }
+    m_rowRowid = m_current;
+    m_rowGeneration = writeGeneration();
+    m_rowAge.start();
 }
 
 bool RecordsetState::fetchFrom(qint64 from)
 {
     if (!m_pageStmt.isPrepared()) {
         m_pageColumns.clear();
+        m_pageHas = m_readAhead;
         QString sql = QStringLiteral("SELECT ") + m_rowid;
         for (int i = 0; i < fields.size(); ++i) {
             if (m_readAhead[size_t(i)]) {
@@ -132,8 +172,8 @@ bool RecordsetState::fetchFrom(qint64 from)
                 sql += QStringLiteral(", ") + quoteIdentifier(fields[i].Name);
             }
         }
-        sql += QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" WHERE ")
-               + m_rowid + QStringLiteral(" >= ?1 ORDER BY ") + m_rowid;
+        sql += QStringLiteral(" FROM ") + quoteIdentifier(table) + QStringLiteral(" WHERE ") +
+               m_rowid + QStringLiteral(" >= ?1 ORDER BY ") + m_rowid;
         m_pageStmt.prepare(conn->db(), sql, conn->path,
                            doing(QStringLiteral("reading the table %1")));
     }
@@ -175,20 +215,17 @@ QVariant RecordsetState::value(int index)
     if (m_mode == Mode::AddNew || (m_mode == Mode::Edit && m_touched[i]))
         return m_buffer[i];
     requireCurrent();
-    const bool ready = aheadIsFresh() && m_ahead.front().rowid == m_current && m_readAhead[i];
-    if (!ready) {
-        if (!m_readAhead[i]) {
-            m_readAhead[i] = true;
-            m_pageStmt.finalize(); // the next page reads this column too
-        }
-        if (!fetchFrom(m_current) || m_ahead.front().rowid != m_current) {
-            // Another record set or program deleted it.
-            m_ahead.clear();
-            m_deleted = true;
-            requireCurrent();
-        }
+    if (!m_readAhead[i]) {
+        m_readAhead[i] = true;
+        m_pageStmt.finalize(); // pages read from now on hold this field too
     }
-    return m_ahead.front().values[i];
+    if (aheadIsFresh() && m_ahead.front().rowid == m_current && m_pageHas[i])
+        return m_ahead.front().values[i];
+    // The rows read ahead lack this field: the current record is read whole, once, so that
+    // showing one record costs one query however many of its fields are asked for.
+    if (!rowIsFresh())
+        loadCurrentRow();
+    return m_row[i];
 }
 
 void RecordsetState::setValue(int index, const QVariant &value)
@@ -220,7 +257,8 @@ void RecordsetState::moveNext()
         raise(errNoCurrentRecord, QStringLiteral("There is no current record: the end of the "
                                                  "table %1 has been reached."));
     m_mode = Mode::None;
-    if (aheadIsFresh() && m_ahead.size() >= 2 && m_ahead.front().rowid == m_current) {
+    if (aheadIsFresh() && m_ahead.size() >= 2 && m_ahead.front().rowid == m_current &&
+        m_pageHas == m_readAhead) {
         m_ahead.pop_front();
     } else if (m_current == LastRowid || !fetchFrom(m_current + 1)) {
         m_ahead.clear();
@@ -288,8 +326,8 @@ void RecordsetState::validateBuffer() const
                         QStringLiteral("The text for the field %1 of the table %2 is %3 "
                                        "characters long, but the field holds at most %4. "
                                        "Nothing was saved.")
-                            .arg(quotedName(field.Name), quotedName(table),
-                                 QString::number(length), QString::number(limit)));
+                            .arg(quotedName(field.Name), quotedName(table), QString::number(length),
+                                 QString::number(limit)));
     }
 }
 
@@ -321,14 +359,14 @@ void RecordsetState::storeNew()
                 columns += QStringLiteral(", ") + quoteIdentifier(fields[i].Name);
                 values += QStringLiteral(", ?") + QString::number(i + 2);
             }
-            m_insertStmt.prepare(conn->db(),
-                                 QStringLiteral("INSERT INTO ") + quoteIdentifier(table)
-                                     + QStringLiteral(" (") + columns
-                                     + QStringLiteral(") VALUES (") + values + QLatin1Char(')'),
-                                 conn->path, doing(QStringLiteral("adding a record to the table %1")));
+            m_insertStmt.prepare(
+                conn->db(),
+                QStringLiteral("INSERT INTO ") + quoteIdentifier(table) + QStringLiteral(" (") +
+                    columns + QStringLiteral(") VALUES (") + values + QLatin1Char(')'),
+                conn->path, doing(QStringLiteral("adding a record to the table %1")));
             m_maxStmt.prepare(conn->db(),
-                              QStringLiteral("SELECT max(") + m_rowid + QStringLiteral(") FROM ")
-                                  + quoteIdentifier(table),
+                              QStringLiteral("SELECT max(") + m_rowid + QStringLiteral(") FROM ") +
+                                  quoteIdentifier(table),
                               conn->path, doing(QStringLiteral("adding a record to the table %1")));
         }
         // The new record goes after every other. SQLite would give a deleted last record's
@@ -368,15 +406,15 @@ void RecordsetState::storeEdit()
         QStringList sets;
         for (int i = 0; i < fields.size(); ++i) {
             const QString column = quoteIdentifier(fields[i].Name);
-            sets.append(column + QStringLiteral(" = CASE WHEN ?") + QString::number(2 * i + 1)
-                        + QStringLiteral(" THEN ?") + QString::number(2 * i + 2)
-                        + QStringLiteral(" ELSE ") + column + QStringLiteral(" END"));
+            sets.append(column + QStringLiteral(" = CASE WHEN ?") + QString::number(2 * i + 1) +
+                        QStringLiteral(" THEN ?") + QString::number(2 * i + 2) +
+                        QStringLiteral(" ELSE ") + column + QStringLiteral(" END"));
         }
         m_updateStmt.prepare(conn->db(),
-                             QStringLiteral("UPDATE ") + quoteIdentifier(table)
-                                 + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "))
-                                 + QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?")
-                                 + QString::number(2 * fields.size() + 1),
+                             QStringLiteral("UPDATE ") + quoteIdentifier(table) +
+                                 QStringLiteral(" SET ") + sets.join(QStringLiteral(", ")) +
+                                 QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?") +
+                                 QString::number(2 * fields.size() + 1),
                              conn->path, doing(QStringLiteral("saving a record of the table %1")));
     }
     for (int i = 0; i < fields.size(); ++i) {
@@ -403,9 +441,8 @@ void RecordsetState::deleteCurrent()
         WriteTransaction tx(*conn, doing(QStringLiteral("deleting a record of the table %1")));
         if (!m_deleteStmt.isPrepared())
             m_deleteStmt.prepare(conn->db(),
-                                 QStringLiteral("DELETE FROM ") + quoteIdentifier(table)
-                                     + QStringLiteral(" WHERE ") + m_rowid
-                                     + QStringLiteral(" = ?1"),
+                                 QStringLiteral("DELETE FROM ") + quoteIdentifier(table) +
+                                     QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?1"),
                                  conn->path,
                                  doing(QStringLiteral("deleting a record of the table %1")));
         m_deleteStmt.bindInt64(1, m_current);

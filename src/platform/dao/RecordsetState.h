@@ -56,7 +56,12 @@ struct RecordsetState
     QList<Field> fields;
 
 private:
-    enum class Mode { None, AddNew, Edit };
+    enum class Mode
+    {
+        None,
+        AddNew,
+        Edit
+    };
     struct Row
     {
         qint64 rowid = 0;
@@ -66,6 +71,8 @@ private:
     QString doing(const QString &what) const;
     [[noreturn]] void raise(int number, const QString &message) const;
     bool aheadIsFresh() const;
+    bool rowIsFresh() const;
+    void loadCurrentRow();
     // Reads a page of rows whose rowid is at least `from`; false when there is none.
     bool fetchFrom(qint64 from);
     void requireCurrent() const;
@@ -83,17 +90,25 @@ private:
     long m_count = 0;
     quint64 m_countGeneration = 0;
 
-    std::deque<Row> m_ahead; // front() is the current record when it is fresh
-    std::vector<bool> m_readAhead;  // columns the page statement reads
+    std::deque<Row> m_ahead;        // front() is the current record when it is fresh
+    std::vector<bool> m_readAhead;  // columns asked for on this record set: read ahead
+    std::vector<bool> m_pageHas;    // columns the rows in m_ahead hold
     std::vector<int> m_pageColumns; // field positions of the page statement's columns 1..n
     quint64 m_pageGeneration = 0;
     QElapsedTimer m_pageAge;
+
+    // The current record with every field, read when a field the page lacks is asked for.
+    std::vector<QVariant> m_row;
+    qint64 m_rowRowid = 0;
+    quint64 m_rowGeneration = 0;
+    QElapsedTimer m_rowAge;
 
     Mode m_mode = Mode::None;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_touched;
 
     Statement m_pageStmt;
+    Statement m_rowStmt;
     Statement m_countStmt;
     Statement m_maxStmt;
     Statement m_insertStmt;

@@ -28,8 +28,8 @@ QString quoteIdentifier(const QString &name)
 void raiseSqlite(int rc, const QString &sqliteMessage, const QString &file, const QString &doing)
 {
     const QString where = quotedFile(file);
-    const QString detail = sqliteMessage.isEmpty() ? QString::fromUtf8(sqlite3_errstr(rc))
-                                                   : sqliteMessage;
+    const QString detail =
+        sqliteMessage.isEmpty() ? QString::fromUtf8(sqlite3_errstr(rc)) : sqliteMessage;
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
@@ -60,8 +60,9 @@ void raiseSqlite(int rc, const QString &sqliteMessage, const QString &file, cons
                                           "(%3). Check that the disk is present and not full.")
                                .arg(doing, where, detail));
     case SQLITE_NOMEM:
-        throw Error(errIo, QStringLiteral("Not enough memory while %1 in the database %2.")
-                               .arg(doing, where));
+        throw Error(
+            errIo,
+            QStringLiteral("Not enough memory while %1 in the database %2.").arg(doing, where));
     case SQLITE_ERROR:
         if (detail.startsWith(QLatin1String("no such table")))
             throw Error(errTableNotFound,
@@ -119,8 +120,7 @@ Statement::~Statement()
     finalize();
 }
 
-void Statement::prepare(sqlite3 *db, const QString &sql, const QString &file,
-                        const QString &doing)
+void Statement::prepare(sqlite3 *db, const QString &sql, const QString &file, const QString &doing)
 {
     finalize();
     m_db = db;
@@ -171,8 +171,8 @@ void Statement::bindText(int index, const QString &text)
     // A null pointer would bind NULL, so an empty text gets a real (empty) buffer. The length
     // is given in bytes: embedded NUL characters are kept.
     static const char16_t empty[1] = {0};
-    const void *data = text.isEmpty() ? static_cast<const void *>(empty)
-                                      : static_cast<const void *>(text.utf16());
+    const void *data =
+        text.isEmpty() ? static_cast<const void *>(empty) : static_cast<const void *>(text.utf16());
     const int rc = sqlite3_bind_text16(m_stmt, index, data, int(text.size() * 2), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         fail(rc);
@@ -180,8 +180,8 @@ void Statement::bindText(int index, const QString &text)
 
 void Statement::bindBlob(int index, const QByteArray &bytes)
 {
-    const int rc = sqlite3_bind_blob(m_stmt, index, bytes.constData(), int(bytes.size()),
-                                     SQLITE_TRANSIENT);
+    const int rc =
+        sqlite3_bind_blob(m_stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         fail(rc);
 }

@@ -7,6 +7,8 @@
 
 namespace dao {
 
+class TableDefCollection;
+
 // A table definition. Made by Database::CreateTableDef; a table of the file is created when
 // the definition is appended to the database's TableDefs.
 class TableDef
@@ -32,6 +34,9 @@ public:
         QList<Field>::const_iterator end() const { return m_fields.end(); }
 
     private:
+        // The definitions read from a file are taken as they are, even where the file holds
+        // names this engine would not make itself.
+        friend class TableDefCollection;
         QList<Field> m_fields;
     };
 
