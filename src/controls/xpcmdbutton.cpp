@@ -1,38 +1,113 @@
 #include "xpcmdbutton.h"
 
-#include <QLabel>
-#include <QMouseEvent>
+#include "Assets.h"
+#include "SkinButtonAccessible.h"
+#include "VbInput.h"
 
-xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent) : QWidget(parent)
+#include <QAccessible>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QShortcutEvent>
+
+#include <cmath>
+
+namespace {
+
+constexpr int Border = 3; // the part of each cell that keeps its shape when stretched
+constexpr int DisabledCell = 2;
+const QColor CaptionColour(0, 0, 0);
+const QColor DisabledCaptionColour(161, 161, 146);
+
+const vb::PictureClip &faceStrip()
 {
-    setObjectName(name);
-    lbl = new QLabel(this);
-    lbl->setObjectName(QStringLiteral("lbl"));
-    lbl->setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAutoFillBackground(true);
-    m_font = parent ? parent->font() : font();
-    SetCaption(name);
+    static const vb::PictureClip strip = [] {
+        kxInitAssets();
+        QImage image(QStringLiteral(":/buttons/cmdbutton.png"));
+        if (image.isNull())
+            qWarning("xpcmdbutton: the button artwork is missing");
+        return vb::PictureClip(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), 1, 5);
+    }();
+    return strip;
 }
 
-QString xpcmdbutton::Caption() const
+// The caption as the label shows it: an access mark ("&Add") underlines its letter, "&&"
+// stands for "&". Captions without a mark stay plain text, blanks and all.
+void showCaption(QLabel *label, const QString &caption)
 {
-    return lbl->text();
+    if (QKeySequence::mnemonic(caption).isEmpty()) {
+        label->setTextFormat(Qt::PlainText);
+        label->setText(QString(caption).replace(QStringLiteral("&&"), QStringLiteral("&")));
+        return;
+    }
+    QString html = QStringLiteral("<span style=\"white-space:pre\">");
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == u'&' && i + 1 < caption.size()) {
+            ++i;
+            const QString ch = QString(caption.at(i)).toHtmlEscaped();
+            html += caption.at(i) == u'&' ? ch : QStringLiteral("<u>%1</u>").arg(ch);
+        } else {
+            html += QString(caption.at(i)).toHtmlEscaped();
+        }
+    }
+    html += QStringLiteral("</span>");
+    label->setTextFormat(Qt::RichText);
+    label->setText(html);
+}
+
+} // namespace
+
+xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent) : QWidget(parent), pc(faceStrip())
+{
+    SkinButtonAccessible::install();
+    setObjectName(name);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::TabFocus);
+
+    // The caption lets every mouse event through to the button, so pointing at it is pointing
+    // at the button, and moving between caption and face is no leaving.
+    lbl = new QLabel(QStringLiteral("xpcmdbutton"), this);
+    lbl->setObjectName(QStringLiteral("lbl"));
+    lbl->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    RefreshFace();
+    SetState(0);
+    SetEnabled(true);
+    SetCaption(name);
+    SetFont(ambientFont());
+}
+
+QFont xpcmdbutton::ambientFont() const
+{
+    return parentWidget() ? parentWidget()->font() : QApplication::font();
 }
 
 void xpcmdbutton::SetCaption(const QString &caption)
 {
-    lbl->setText(caption);
+    m_caption = caption;
+    showCaption(lbl, caption);
+    updateAccessKey();
     centreCaption();
+    QAccessibleEvent changed(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+}
+
+bool xpcmdbutton::Enabled() const
+{
+    return !testAttribute(Qt::WA_ForceDisabled);
 }
 
 void xpcmdbutton::SetEnabled(bool enabled)
 {
     setEnabled(enabled);
+    applyEnabledLook();
 }
 
 void xpcmdbutton::SetState(int state)
 {
     m_state = state;
+    RefreshFace();
 }
 
 void xpcmdbutton::SetFont(const QFont &font)
@@ -45,30 +120,125 @@ void xpcmdbutton::SetFont(const QFont &font)
 
 void xpcmdbutton::ReadProperties(const vb::PropertyBag &bag)
 {
-    SetState(bag.ReadProperty(QStringLiteral("State"), 0).toInt());
+    // State goes straight into its field; the Enabled that follows draws the resting look.
+    m_state = bag.ReadProperty(QStringLiteral("State"), 0).toInt();
     SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
     SetCaption(bag.ReadProperty(QStringLiteral("Caption"), objectName()).toString());
-    SetFont(bag.ReadProperty(QStringLiteral("Font"), m_font).value<QFont>());
+    SetFont(bag.ReadProperty(QStringLiteral("Font"), ambientFont()).value<QFont>());
 }
 
 void xpcmdbutton::WriteProperties(vb::PropertyBag &bag) const
 {
     bag.WriteProperty(QStringLiteral("State"), m_state, 0);
-    bag.WriteProperty(QStringLiteral("Enabled"), isEnabled(), true);
-    bag.WriteProperty(QStringLiteral("Caption"), Caption(), objectName());
-    bag.WriteProperty(QStringLiteral("Font"), m_font, parentWidget() ? parentWidget()->font() : QFont());
+    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), true);
+    bag.WriteProperty(QStringLiteral("Caption"), m_caption, objectName());
+    bag.WriteProperty(QStringLiteral("Font"), m_font, ambientFont());
 }
 
-void xpcmdbutton::mousePressEvent(QMouseEvent *event)
+void xpcmdbutton::DrawCell(int cell)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    m_cell = cell;
+    const int w = width();
+    const int h = height();
+    const QImage image = pc.GraphicCell(cell);
+    if (w <= 0 || h <= 0 || image.isNull()) {
+        m_face = QImage();
+        update();
+        return;
+    }
+    m_face = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    m_face.fill(Qt::transparent);
+    QPainter p(&m_face);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const auto piece = [&](int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+        // Below six pixels the stretched pieces have no room left; they are left out.
+        if (dw > 0 && dh > 0 && sw > 0 && sh > 0)
+            p.drawImage(QRect(dx, dy, dw, dh), image, QRect(sx, sy, sw, sh));
+    };
+    const int b = Border;
+    const int sr = image.width() - b;  // first column of the right border in the cell
+    const int sb = image.height() - b; // first row of the bottom border in the cell
+    const int sw = image.width() - 2 * b;
+    const int sh = image.height() - 2 * b;
+    piece(0, 0, b, b, 0, 0, b, b);                   // top-left corner
+    piece(w - b, 0, b, b, sr, 0, b, b);              // top-right corner
+    piece(w - b, h - b, b, b, sr, sb, b, b);         // bottom-right corner
+    piece(0, h - b, b, b, 0, sb, b, b);              // bottom-left corner
+    piece(b, 0, w - 2 * b, b, b, 0, sw, b);          // top edge
+    piece(w - b, b, b, h - 2 * b, sr, b, b, sh);     // right edge
+    piece(0, b, b, h - 2 * b, 0, b, b, sh);          // left edge
+    piece(b, h - b, w - 2 * b, b, b, sb, sw, b);     // bottom edge
+    piece(b, b, w - 2 * b, h - 2 * b, b, b, sw, sh); // centre
+    update();
 }
 
-void xpcmdbutton::mouseReleaseEvent(QMouseEvent *event)
+void xpcmdbutton::RefreshFace()
 {
-    if (m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit Click();
-    m_pressed = false;
+    if (m_state == 1)
+        m_restingCell = 4;
+    else if (m_state == 0)
+        m_restingCell = 0;
+    DrawCell(Enabled() ? m_restingCell : DisabledCell);
+}
+
+bool xpcmdbutton::inBounds(const QPointF &pos) const
+{
+    // A point on the right or bottom edge line still counts as over the button.
+    return pos.x() >= 0 && pos.y() >= 0 && pos.x() <= width() && pos.y() <= height();
+}
+
+void xpcmdbutton::centreCaption()
+{
+    RefreshFace();
+    lbl->adjustSize();
+    lbl->move(int(std::floor((width() - lbl->width()) / 2.0)),
+              int(std::floor((height() - lbl->height()) / 2.0)));
+}
+
+void xpcmdbutton::applyEnabledLook()
+{
+    RefreshFace();
+    QPalette palette = lbl->palette();
+    palette.setColor(QPalette::WindowText, Enabled() ? CaptionColour : DisabledCaptionColour);
+    lbl->setPalette(palette);
+}
+
+void xpcmdbutton::noticeMouseOut()
+{
+    m_cursorOver = false;
+    emit MouseOut();
+    RefreshFace();
+}
+
+void xpcmdbutton::updateAccessKey()
+{
+    if (m_accessKeyId != 0)
+        releaseShortcut(m_accessKeyId);
+    m_accessKeyId = 0;
+    const QKeySequence key = QKeySequence::mnemonic(m_caption);
+    if (!key.isEmpty())
+        m_accessKeyId = grabShortcut(key);
+}
+
+bool xpcmdbutton::event(QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent *>(event)->shortcutId() == m_accessKeyId) {
+        if (Enabled())
+            emit Click();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void xpcmdbutton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, m_face);
+    if (hasFocus() && width() > 8 && height() > 8) {
+        p.setPen(QPen(QColor(0, 0, 0), 1, Qt::DotLine));
+        p.drawRect(rect().adjusted(3, 3, -4, -4));
+    }
 }
 
 void xpcmdbutton::resizeEvent(QResizeEvent *)
@@ -76,8 +246,84 @@ void xpcmdbutton::resizeEvent(QResizeEvent *)
     centreCaption();
 }
 
-void xpcmdbutton::centreCaption()
+void xpcmdbutton::showEvent(QShowEvent *)
 {
-    lbl->adjustSize();
-    lbl->move((width() - lbl->width()) / 2, (height() - lbl->height()) / 2);
+    RefreshFace();
+}
+
+void xpcmdbutton::hideEvent(QHideEvent *)
+{
+    m_pressed = false; // a hidden button finishes no click
+}
+
+void xpcmdbutton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        applyEnabledLook();
+    QWidget::changeEvent(event);
+}
+
+void xpcmdbutton::mousePressEvent(QMouseEvent *event)
+{
+    m_cursorOver = true;
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    const QPointF pos = event->position();
+    emit MouseDown(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
+    DrawCell(1);
+}
+
+void xpcmdbutton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    const bool click = m_pressed && event->button() == Qt::LeftButton && inBounds(pos);
+    if (event->button() == Qt::LeftButton)
+        m_pressed = false;
+    emit MouseUp(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
+                 float(pos.x()), float(pos.y()));
+    RefreshFace();
+    if (click)
+        emit Click();
+}
+
+void xpcmdbutton::mouseDoubleClickEvent(QMouseEvent *)
+{
+    // The second press of a double click clicks nothing: a fast double click is one Click.
+    m_pressed = false;
+}
+
+void xpcmdbutton::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    if (!inBounds(pos)) {
+        // Only while a button is held do moves arrive from outside: the cursor has left.
+        if (m_cursorOver)
+            noticeMouseOut();
+        return;
+    }
+    m_cursorOver = true;
+    emit MouseMove(vbinput::buttonCode(event->buttons()), vbinput::shiftCode(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
+    DrawCell(event->buttons() == Qt::LeftButton ? 1 : 3);
+}
+
+void xpcmdbutton::leaveEvent(QEvent *)
+{
+    if (m_cursorOver)
+        noticeMouseOut();
+}
+
+void xpcmdbutton::keyPressEvent(QKeyEvent *event)
+{
+    const int shift = vbinput::shiftCode(event->modifiers());
+    emit KeyDown(vbinput::keyCode(event->key()), shift);
+    if (const int ascii = vbinput::keyAscii(*event))
+        emit KeyPress(ascii);
+}
+
+void xpcmdbutton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (!event->isAutoRepeat())
+        emit KeyUp(vbinput::keyCode(event->key()), vbinput::shiftCode(event->modifiers()));
 }

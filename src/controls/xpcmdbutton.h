@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/vb/PictureClip.h"
 #include "platform/vb/PropertyBag.h"
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
@@ -10,38 +12,89 @@ class QLabel;
 
 // The self-drawn push button of every window: a face painted from a strip of five looks,
 // stretched to any size without distorting its border, with a centred caption.
+//
+// Cells of the strip: 0 resting (State 0), 1 pressed, 2 disabled, 3 hovered, 4 resting
+// (State 1). The face last drawn stays until the next draw; painting only shows it.
 class xpcmdbutton : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+    Q_PROPERTY(int State READ State WRITE SetState)
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+
 public:
-    // A new instance: caption = its name, the container's font.
+    // A new instance: State 0, enabled, caption = its name, the container's font.
     explicit xpcmdbutton(const QString &name, QWidget *parent = nullptr);
 
-    QString Caption() const;
+    QString Caption() const { return m_caption; }
     void SetCaption(const QString &caption);
-    bool Enabled() const { return isEnabled(); }
+    // The button's own enabled flag (a disabled container does not change it).
+    bool Enabled() const;
     void SetEnabled(bool enabled);
+    // The resting look: 0 plain, 1 highlighted; other values keep the resting look as it was.
     int State() const { return m_state; }
     void SetState(int state);
     QFont Font() const { return m_font; }
     void SetFont(const QFont &font);
 
-    // Stored properties of the form's design data: "State", "Enabled", "Caption", "Font".
+    // Stored properties of the form's design data, read and written in this order:
+    // "State" (0), "Enabled" (True), "Caption" (the instance name), "Font" (the container's).
     void ReadProperties(const vb::PropertyBag &bag);
     void WriteProperties(vb::PropertyBag &bag) const;
 
+    // Draws one cell of the strip over the whole button: corners as they are, edges stretched
+    // along their length, the middle both ways, around a fixed 3-pixel border.
+    void DrawCell(int cell);
+    // Draws the resting look: RestingCell by State, or the disabled cell.
+    void RefreshFace();
+    int RestingCell() const { return m_restingCell; }
+    // The cell last drawn (-1 before the first draw).
+    int currentCell() const { return m_cell; }
+
 signals:
     void Click();
+    void KeyDown(int KeyCode, int Shift);
+    void KeyPress(int KeyAscii);
+    void KeyUp(int KeyCode, int Shift);
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+    // The cursor has left the button (once per entry, also while a button is held).
+    void MouseOut();
 
 protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    QFont ambientFont() const;
+    bool inBounds(const QPointF &pos) const;
     void centreCaption();
+    void applyEnabledLook();
+    void noticeMouseOut();
+    void updateAccessKey();
+
     QLabel *lbl;
+    vb::PictureClip pc;
+    QImage m_face;
+    int m_cell = -1;
     int m_state = 0;
+    int m_restingCell = 0;
+    QString m_caption;
     QFont m_font;
-    bool m_pressed = false;
+    bool m_pressed = false;    // a left press here that a release here turns into a click
+    bool m_cursorOver = false; // seen over the button since the last MouseOut
+    int m_accessKeyId = 0;
 };

@@ -1,24 +1,68 @@
 #include "xptopbuttons.h"
 
+#include "Assets.h"
+#include "SkinButtonAccessible.h"
+#include "VbInput.h"
+
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 
-xptopbuttons::xptopbuttons(const QString &name, QWidget *parent) : QWidget(parent)
+#include <array>
+
+namespace {
+
+constexpr int NormalCell = 0;
+constexpr int HoverCell = 1;
+constexpr int PressedCell = 2;
+constexpr int DisabledCell = 3;
+
+const vb::PictureClip *faceStrips()
 {
+    static const std::array<vb::PictureClip, 4> strips = [] {
+        kxInitAssets();
+        const char *files[4] = {":/buttons/close.png", ":/buttons/maximize.png",
+                                ":/buttons/minimize.png", ":/buttons/restore.png"};
+        std::array<vb::PictureClip, 4> clips;
+        for (int i = 0; i < 4; ++i) {
+            QImage image(QString::fromLatin1(files[i]));
+            if (image.isNull())
+                qWarning("xptopbuttons: the artwork %s is missing", files[i]);
+            clips[i] =
+                vb::PictureClip(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), 1, 4);
+        }
+        return clips;
+    }();
+    return strips.data();
+}
+
+} // namespace
+
+xptopbuttons::xptopbuttons(const QString &name, QWidget *parent) : QWidget(parent), pc(faceStrips())
+{
+    SkinButtonAccessible::install();
     setObjectName(name);
-    setFixedSize(21, 21);
+    setMouseTracking(true);
+    setFixedSize(Size, Size);
+    SetValue(0);
+    SetEnabled(true);
 }
 
 void xptopbuttons::SetValue(int value)
 {
     m_value = value;
-    update();
+    ShowButton();
+}
+
+bool xptopbuttons::Enabled() const
+{
+    return !testAttribute(Qt::WA_ForceDisabled);
 }
 
 void xptopbuttons::SetEnabled(bool enabled)
 {
     setEnabled(enabled);
-    update();
+    showCell(enabled ? NormalCell : DisabledCell);
 }
 
 void xptopbuttons::ReadProperties(const vb::PropertyBag &bag)
@@ -30,23 +74,111 @@ void xptopbuttons::ReadProperties(const vb::PropertyBag &bag)
 void xptopbuttons::WriteProperties(vb::PropertyBag &bag) const
 {
     bag.WriteProperty(QStringLiteral("Value"), m_value, 0);
-    bag.WriteProperty(QStringLiteral("Enabled"), isEnabled(), true);
+    bag.WriteProperty(QStringLiteral("Enabled"), Enabled(), true);
 }
 
-void xptopbuttons::mousePressEvent(QMouseEvent *event)
+void xptopbuttons::ShowButton()
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    if (m_value >= 0 && m_value <= 3 && m_value != m_buttonIndex) {
+        m_buttonIndex = m_value;
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    showCell(Enabled() ? NormalCell : DisabledCell);
 }
 
-void xptopbuttons::mouseReleaseEvent(QMouseEvent *event)
+void xptopbuttons::showCell(int cell)
 {
-    if (m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit Click();
-    m_pressed = false;
+    m_cell = cell;
+    m_face = pc[m_buttonIndex].GraphicCell(cell);
+    update();
+}
+
+bool xptopbuttons::inBounds(const QPointF &pos) const
+{
+    // A point on the right or bottom edge line still counts as over the button.
+    return pos.x() >= 0 && pos.y() >= 0 && pos.x() <= Size && pos.y() <= Size;
+}
+
+void xptopbuttons::noticeMouseOut()
+{
+    m_cursorOver = false;
+    emit MouseOut();
+    if (Enabled())
+        showCell(NormalCell);
 }
 
 void xptopbuttons::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.fillRect(rect(), m_value == 0 ? QColor(192, 80, 47) : QColor(31, 96, 224));
+    p.drawImage(0, 0, m_face);
+}
+
+void xptopbuttons::resizeEvent(QResizeEvent *)
+{
+    // Whatever the container asks for, the button stays the size of its artwork, also when a
+    // container has changed its minimum or maximum size.
+    if (size() != QSize(Size, Size))
+        setFixedSize(Size, Size);
+}
+
+void xptopbuttons::showEvent(QShowEvent *)
+{
+    ShowButton();
+}
+
+void xptopbuttons::hideEvent(QHideEvent *)
+{
+    m_pressed = false; // a hidden button finishes no click
+}
+
+void xptopbuttons::mousePressEvent(QMouseEvent *event)
+{
+    m_cursorOver = true;
+    if (event->button() == Qt::LeftButton)
+        m_pressed = true;
+    showCell(PressedCell);
+    const QPointF pos = event->position();
+    emit MouseDown(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
+}
+
+void xptopbuttons::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    const bool click = m_pressed && event->button() == Qt::LeftButton && inBounds(pos);
+    if (event->button() == Qt::LeftButton)
+        m_pressed = false;
+    showCell(NormalCell);
+    emit MouseUp(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
+                 float(pos.x()), float(pos.y()));
+    if (click)
+        emit Click();
+}
+
+void xptopbuttons::mouseDoubleClickEvent(QMouseEvent *)
+{
+    // The second press of a double click clicks nothing: a fast double click is one Click.
+    m_pressed = false;
+}
+
+void xptopbuttons::mouseMoveEvent(QMouseEvent *event)
+{
+    const QPointF pos = event->position();
+    if (!inBounds(pos)) {
+        // Only while a button is held do moves arrive from outside: the cursor has left.
+        if (m_cursorOver)
+            noticeMouseOut();
+        return;
+    }
+    m_cursorOver = true;
+    emit MouseMove(vbinput::buttonCode(event->buttons()), vbinput::shiftCode(event->modifiers()),
+                   float(pos.x()), float(pos.y()));
+    showCell(event->buttons() == Qt::LeftButton ? PressedCell : HoverCell);
+}
+
+void xptopbuttons::leaveEvent(QEvent *)
+{
+    if (m_cursorOver)
+        noticeMouseOut();
 }

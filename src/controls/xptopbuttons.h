@@ -1,35 +1,79 @@
 #pragma once
 
+#include "platform/vb/PictureClip.h"
 #include "platform/vb/PropertyBag.h"
 
+#include <QImage>
 #include <QWidget>
 
 // The small square button of the skinned title bar: close (Value 0), maximise (1),
 // minimise (2) or restore (3). It only looks and reports; the window decides what a click does.
+//
+// Each kind has a strip of four 21 x 21 cells: 0 normal, 1 hover, 2 pressed, 3 disabled. The
+// button is always 21 x 21 pixels, whatever its container asks for.
 class xptopbuttons : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+    Q_PROPERTY(int Value READ Value WRITE SetValue)
+
 public:
+    static constexpr int Size = 21;
+
+    // A new instance: Value 0 (close), enabled.
     explicit xptopbuttons(const QString &name, QWidget *parent = nullptr);
 
     int Value() const { return m_value; }
+    // Stores the value and shows its glyph; a value outside 0 .. 3 keeps the glyph shown.
     void SetValue(int value);
-    bool Enabled() const { return isEnabled(); }
+    // The button's own enabled flag (a disabled container does not change it).
+    bool Enabled() const;
     void SetEnabled(bool enabled);
 
-    // Stored properties of the form's design data: "Value", "Enabled".
+    // Stored properties of the form's design data, read and written in this order: "Value" (0),
+    // "Enabled" (True). The stored Value only takes effect on the glyph once the button is
+    // shown; the stored Enabled is applied at once to the glyph in use.
     void ReadProperties(const vb::PropertyBag &bag);
     void WriteProperties(vb::PropertyBag &bag) const;
 
+    // The strip in use (0 .. 3), taken from Value by ShowButton only.
+    int ButtonIndex() const { return m_buttonIndex; }
+    // Picks the strip for Value and shows its normal or disabled cell.
+    void ShowButton();
+    // The cell shown (0 .. 3).
+    int currentCell() const { return m_cell; }
+
+    QSize sizeHint() const override { return QSize(Size, Size); }
+
 signals:
     void Click();
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseMove(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+    // The cursor has left the button (once per entry, also while a button is held).
+    void MouseOut();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
+    void showCell(int cell);
+    bool inBounds(const QPointF &pos) const;
+    void noticeMouseOut();
+
+    const vb::PictureClip *pc; // the four strips, by ButtonIndex
+    QImage m_face;
     int m_value = 0;
-    bool m_pressed = false;
+    int m_buttonIndex = 0;
+    int m_cell = 0;
+    bool m_pressed = false;    // a left press here that a release here turns into a click
+    bool m_cursorOver = false; // seen over the button since the last MouseOut
 };
