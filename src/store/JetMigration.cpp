@@ -7,10 +7,10 @@
 #include "platform/jet/JetReaderProcess.h"
 #include "platform/vb/MsgBox.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 
@@ -44,14 +44,12 @@ QString layoutProblem(const jet::Table &table)
         if (i < 2 && !text)
             return QStringLiteral("column %1 (\"%2\") is %3; the %4 of a recipe must be Text")
                 .arg(i + 1)
-                .arg(column.name, jet::columnTypeName(column.type),
-                     QString::fromLatin1(roles[i]));
+                .arg(column.name, jet::columnTypeName(column.type), QString::fromLatin1(roles[i]));
         if (i >= 2 && !text && !memo)
             return QStringLiteral("column %1 (\"%2\") is %3; the %4 of a recipe must be Memo "
                                   "or Text")
                 .arg(i + 1)
-                .arg(column.name, jet::columnTypeName(column.type),
-                     QString::fromLatin1(roles[i]));
+                .arg(column.name, jet::columnTypeName(column.type), QString::fromLatin1(roles[i]));
     }
     return QString();
 }
@@ -184,8 +182,7 @@ JetConversionReport convertToTemporary(const QString &source, const QString &tar
     } catch (const dao::Error &e) {
         removeDatabaseFile(temporary);
         temporary.clear();
-        report.error = QStringLiteral("The new database could not be written: %1")
-                           .arg(e.message());
+        report.error = QStringLiteral("The new database could not be written: %1").arg(e.message());
         return report;
     }
     for (const jet::TableData &data : std::as_const(categories)) {
@@ -200,8 +197,8 @@ JetConversionReport convertToTemporary(const QString &source, const QString &tar
 QString freeBackupName(const QDir &folder, int from = 1)
 {
     for (int n = from;; ++n) {
-        const QString name = n == 1 ? QStringLiteral("Recipe.jet.mdb")
-                                    : QStringLiteral("Recipe.jet-%1.mdb").arg(n);
+        const QString name =
+            n == 1 ? QStringLiteral("Recipe.jet.mdb") : QStringLiteral("Recipe.jet-%1.mdb").arg(n);
         const QString path = folder.filePath(name);
         if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
             return path;
@@ -289,8 +286,8 @@ JetConversionReport convertJetDatabase(const QString &source, const QString &tar
     JetConversionReport report;
     const QString shownTarget = QDir::toNativeSeparators(target);
     if (QFileInfo::exists(target) || QFileInfo(target).isSymLink()) {
-        report.error = QStringLiteral("%1 exists already; it is never written over")
-                           .arg(shownTarget);
+        report.error =
+            QStringLiteral("%1 exists already; it is never written over").arg(shownTarget);
         return report;
     }
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath()) {
@@ -305,12 +302,12 @@ JetConversionReport convertJetDatabase(const QString &source, const QString &tar
     if (!QFile::rename(temporary, target)) {
         removeDatabaseFile(temporary);
         JetConversionReport failed;
-        failed.error = QFileInfo::exists(target)
-                           ? QStringLiteral("%1 appeared while converting; it is never written "
-                                            "over")
-                                 .arg(shownTarget)
-                           : QStringLiteral("the new database could not be saved as %1")
-                                 .arg(shownTarget);
+        failed.error =
+            QFileInfo::exists(target)
+                ? QStringLiteral("%1 appeared while converting; it is never written "
+                                 "over")
+                      .arg(shownTarget)
+                : QStringLiteral("the new database could not be saved as %1").arg(shownTarget);
         return failed;
     }
     return report;

@@ -28,7 +28,7 @@ struct JetSkippedTable
 struct JetConversionReport
 {
     bool ok = false;
-    QString error; // what failed, when !ok; nothing was written then
+    QString error;                       // what failed, when !ok; nothing was written then
     QList<JetConvertedTable> categories; // in the order of the Jet file's catalogue
     QList<JetSkippedTable> skipped;
     // Texts with characters outside the Basic Multilingual Plane (emoji and the like), which

@@ -130,20 +130,29 @@ void TestJetMigration::otherLayoutsSkipped_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("Jet 3, 74 columns") << "jackcess_test2V1997.mdb" << "MSP_PROJECTS"
+    QTest::newRow("Jet 3, 74 columns") << "jackcess_test2V1997.mdb"
+                                       << "MSP_PROJECTS"
                                        << "it has 74 columns; a category has 4";
-    QTest::newRow("moved rows") << "jackcess_overflowTestV2000.mdb" << "Table1"
+    QTest::newRow("moved rows") << "jackcess_overflowTestV2000.mdb"
+                                << "Table1"
                                 << "it has 9 columns";
-    QTest::newRow("deleted rows") << "jackcess_delTestV2000.mdb" << "Table" << "it has 2 columns";
-    QTest::newRow("many scripts") << "jackcess_testUnicodeCompV2003.mdb" << "Table"
+    QTest::newRow("deleted rows") << "jackcess_delTestV2000.mdb"
+                                  << "Table"
                                   << "it has 2 columns";
-    QTest::newRow("Jet 4, encrypted") << "jackcessencrypt_db-enc.mdb" << "Table1"
+    QTest::newRow("many scripts") << "jackcess_testUnicodeCompV2003.mdb"
+                                  << "Table"
+                                  << "it has 2 columns";
+    QTest::newRow("Jet 4, encrypted") << "jackcessencrypt_db-enc.mdb"
+                                      << "Table1"
                                       << "it has 3 columns";
-    QTest::newRow("Jet 3, encrypted") << "jackcessencrypt_db97-enc.mdb" << "Table1"
+    QTest::newRow("Jet 3, encrypted") << "jackcessencrypt_db97-enc.mdb"
+                                      << "Table1"
                                       << "it has 3 columns";
-    QTest::newRow("password 2000") << "mdbreader_V2000_with-password.mdb" << "Table1"
+    QTest::newRow("password 2000") << "mdbreader_V2000_with-password.mdb"
+                                   << "Table1"
                                    << "it has 2 columns";
-    QTest::newRow("password 2003") << "mdbreader_V2003_with-password.mdb" << "Table1"
+    QTest::newRow("password 2003") << "mdbreader_V2003_with-password.mdb"
+                                   << "Table1"
                                    << "it has 2 columns";
 }
 
@@ -162,8 +171,8 @@ void TestJetMigration::otherLayoutsSkipped()
     QCOMPARE(report.skipped.size(), 1);
     QCOMPARE(report.skipped[0].name, table);
     QVERIFY2(report.skipped[0].reason.startsWith(reason), qPrintable(report.skipped[0].reason));
-    QVERIFY(report.text().contains(QStringLiteral("1 table was skipped:\n  %1: %2")
-                                       .arg(table, report.skipped[0].reason)));
+    QVERIFY(report.text().contains(
+        QStringLiteral("1 table was skipped:\n  %1: %2").arg(table, report.skipped[0].reason)));
     QCOMPARE(kxtest::categories(target), QStringList());
     QCOMPARE(checksum(jetFile(file)), before);
 }
@@ -175,13 +184,15 @@ void TestJetMigration::refusedFilesLeaveNothing_data()
     const QByteArray whole = jettest::readAll(jetFile(Recipes));
     QTest::newRow("accdb") << jettest::fakeAccdb() << QStringLiteral(".accdb");
     QTest::newRow("truncated") << whole.left(150000) << QStringLiteral("truncated");
-    QTest::newRow("truncated at a page") << whole.left(72 * 4096) << QStringLiteral("cannot be read");
+    QTest::newRow("truncated at a page")
+        << whole.left(72 * 4096) << QStringLiteral("cannot be read");
     QTest::newRow("data page damaged") << jettest::withPageFilled(Recipes, 72, char(0xff))
                                        << QStringLiteral("the file is damaged");
     QTest::newRow("libmdb crashes")
         << jettest::patched(QStringLiteral("jackcess_test2V1997.mdb"), {{0x1023, char(0x48)}})
         << QStringLiteral("stopped on it");
-    QTest::newRow("no Access file") << QByteArray("Name;Author\n") << QStringLiteral("not an Access");
+    QTest::newRow("no Access file")
+        << QByteArray("Name;Author\n") << QStringLiteral("not an Access");
 }
 
 void TestJetMigration::refusedFilesLeaveNothing()
@@ -228,13 +239,15 @@ void TestJetMigration::tool()
     run.start(tool, {jetFile(Recipes), target}); // refuses to write over it
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitCode(), 1);
-    QVERIFY(QString::fromLocal8Bit(run.readAllStandardError()).contains(QStringLiteral("exists already")));
+    QVERIFY(QString::fromLocal8Bit(run.readAllStandardError())
+                .contains(QStringLiteral("exists already")));
     QCOMPARE(checksum(target), made);
 
     run.start(tool, {jetFile(Recipes)});
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitCode(), 2);
-    QVERIFY(QString::fromLocal8Bit(run.readAllStandardError()).startsWith(QStringLiteral("usage:")));
+    QVERIFY(
+        QString::fromLocal8Bit(run.readAllStandardError()).startsWith(QStringLiteral("usage:")));
 }
 
 void TestJetMigration::startupYes()

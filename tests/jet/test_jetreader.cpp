@@ -203,9 +203,8 @@ void TestJetReader::encryptedAndPasswordFiles()
 
 void TestJetReader::jet3MemoAndOle()
 {
-    const jet::TableData data =
-        JetFile(jetFile(QStringLiteral("jackcess_test2V1997.mdb")))
-            .read(QStringLiteral("MSP_PROJECTS"));
+    const jet::TableData data = JetFile(jetFile(QStringLiteral("jackcess_test2V1997.mdb")))
+                                    .read(QStringLiteral("MSP_PROJECTS"));
     const jet::Row &row = data.rows.at(0);
     QCOMPARE(data.table.columns.at(2).type, int(jet::Memo));
     QCOMPARE(row.at(1).toString(), QStringLiteral("Project1"));
@@ -221,8 +220,9 @@ void TestJetReader::jet3MemoAndOle()
 
 void TestJetReader::unicodeInManyScripts()
 {
-    const jet::TableData data = JetFile(jetFile(QStringLiteral("jackcess_testUnicodeCompV2003.mdb")))
-                                    .read(QStringLiteral("Table"));
+    const jet::TableData data =
+        JetFile(jetFile(QStringLiteral("jackcess_testUnicodeCompV2003.mdb")))
+            .read(QStringLiteral("Table"));
     const QStringList expected = {
         QStringLiteral("only ascii chars"),
         QStringLiteral("ääkkösiä"),
@@ -253,9 +253,9 @@ void TestJetReader::recipeFileWhole()
     const jet::TableData soups = file.read(QStringLiteral("Soups"));
     QCOMPARE(soups.rows.size(), 6);
     QCOMPARE(texts(soups.rows[0]), (QStringList{"Minestrone", "Anna", "1 onion\r\n2 carrots",
-                                                 "Chop.\r\nSimmer 30 min."}));
-    QCOMPARE(texts(soups.rows[1]), (QStringList{"Crème brûlée soup?", "Zoë Ñúñez",
-                                                 "œufs, crème", "Mélanger à 80 °C"}));
+                                                "Chop.\r\nSimmer 30 min."}));
+    QCOMPARE(texts(soups.rows[1]),
+             (QStringList{"Crème brûlée soup?", "Zoë Ñúñez", "œufs, crème", "Mélanger à 80 °C"}));
     QCOMPARE(texts(soups.rows[2]), (QStringList{"Борщ", "Ольга", "свёкла", "Варить"}));
     // The emoji after "(miso)" is outside the Basic Multilingual Plane: libmdb gives "?" for
     // each half of it, and the reader counts the value.
@@ -302,15 +302,16 @@ void TestJetReader::movedRowsInStoredOrder()
             if (!value.isValid())
                 continue;
             ++values;
-            QVERIFY2(value.toString().startsWith(QStringLiteral("row%1col").arg(i + 1)),
-                     qPrintable(QStringLiteral("row %1 holds %2").arg(i + 1).arg(value.toString())));
+            QVERIFY2(
+                value.toString().startsWith(QStringLiteral("row%1col").arg(i + 1)),
+                qPrintable(QStringLiteral("row %1 holds %2").arg(i + 1).arg(value.toString())));
         }
         QVERIFY(values >= 1);
     }
     QCOMPARE(texts(data.rows[2]), (QStringList{"<null>", "row3col3", "<null>", "<null>", "<null>",
-                                                "<null>", "<null>", "row3col9", "<null>"}));
+                                               "<null>", "<null>", "row3col9", "<null>"}));
     QCOMPARE(texts(data.rows[4]), (QStringList{"<null>", "row5col2", "<null>", "<null>", "<null>",
-                                                "<null>", "<null>", "<null>", "<null>"}));
+                                               "<null>", "<null>", "<null>", "<null>"}));
 }
 
 // The child process hands over exactly what the reader reads in this process.
@@ -345,12 +346,12 @@ void TestJetReader::damagedFilesRefused_data()
     QTest::newRow("accdb") << jettest::fakeAccdb() << QStringLiteral(".accdb");
     QTest::newRow("cut in a page") << whole.left(200000) << QStringLiteral("truncated");
     QTest::newRow("cut at a page") << whole.left(30 * 4096) << QStringLiteral("cannot be read");
-    QTest::newRow("catalogue zeroed") << withPageFilled(recipes, 2, 0)
-                                      << QStringLiteral("list of tables");
-    QTest::newRow("table definition overwritten") << withPageFilled(recipes, 24, char(0xff))
-                                                  << QStringLiteral("definition");
-    QTest::newRow("data page zeroed") << withPageFilled(recipes, 72, 0)
-                                      << QStringLiteral("66 of its 120 rows");
+    QTest::newRow("catalogue zeroed")
+        << withPageFilled(recipes, 2, 0) << QStringLiteral("list of tables");
+    QTest::newRow("table definition overwritten")
+        << withPageFilled(recipes, 24, char(0xff)) << QStringLiteral("definition");
+    QTest::newRow("data page zeroed")
+        << withPageFilled(recipes, 72, 0) << QStringLiteral("66 of its 120 rows");
     // Page 26 holds the soups; the memo headers of the first and the last row.
     QTest::newRow("memo of unknown kind") << patched(recipes, {{26 * 4096 + 0xf90, char(0x1e)}})
                                           << QStringLiteral("unknown kind of storage");
@@ -372,8 +373,8 @@ void TestJetReader::damagedFilesRefused()
     const QString path = m_dir.filePath(QStringLiteral("damaged.mdb"));
     QVERIFY(jettest::writeAll(path, bytes));
     try {
-        jet::JetReaderProcess::read(path, {QStringLiteral("Soups"),
-                                           QStringLiteral("Cakes & Pies")});
+        jet::JetReaderProcess::read(path,
+                                    {QStringLiteral("Soups"), QStringLiteral("Cakes & Pies")});
         QFAIL("a damaged file was read");
     } catch (const JetError &e) {
         QVERIFY2(e.message().contains(message), qPrintable(e.message()));

@@ -158,8 +158,8 @@ void TableReader::readRowAt(quint32 page, int slot, int hops)
     if (entry & OverflowRow) {
         // The stored place of a moved row: the row is read where its pointer leads.
         if (hops >= MaxOverflowHops)
-            fail(QStringLiteral("the pointers of a moved row on page %1 run in a circle")
-                     .arg(page));
+            fail(
+                QStringLiteral("the pointers of a moved row on page %1 run in a circle").arg(page));
         if (length < 4)
             fail(QStringLiteral("the pointer of a moved row on page %1 is damaged").arg(page));
         const auto target = quint32(mdb_get_int32(m_mdb->pg_buf, start));
@@ -356,8 +356,7 @@ Table describe(MdbCatalogEntry *entry, MdbTableDef *def)
     table.rowCount = def->num_rows;
     for (unsigned i = 0; i < def->num_cols; ++i) {
         const auto *column = static_cast<const MdbColumn *>(g_ptr_array_index(def->columns, i));
-        table.columns.append({QString::fromUtf8(column->name), column->col_type,
-                              column->col_size});
+        table.columns.append({QString::fromUtf8(column->name), column->col_type, column->col_size});
     }
     return table;
 }
@@ -418,8 +417,8 @@ TableData JetFile::read(const QString &tableName) const
         TableReader reader(*d, def.get(), tableName);
         return reader.run(describe(entry, def.get()));
     }
-    throw JetError(QStringLiteral("%1 has no table \"%2\"")
-                       .arg(QDir::toNativeSeparators(m_path), tableName));
+    throw JetError(
+        QStringLiteral("%1 has no table \"%2\"").arg(QDir::toNativeSeparators(m_path), tableName));
 }
 
 } // namespace jet

@@ -22,9 +22,10 @@ JetHeader JetHeader::inspect(const QString &path)
     const QString shown = QDir::toNativeSeparators(path);
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        header.m_problem = QStringLiteral("%1 cannot be read: %2")
-                               .arg(shown, QFileInfo::exists(path) ? file.errorString()
-                                                                  : QStringLiteral("no such file"));
+        header.m_problem =
+            QStringLiteral("%1 cannot be read: %2")
+                .arg(shown,
+                     QFileInfo::exists(path) ? file.errorString() : QStringLiteral("no such file"));
         return header;
     }
     const QByteArray head = file.read(VersionOffset + 1);
@@ -34,10 +35,10 @@ JetHeader JetHeader::inspect(const QString &path)
     const QByteArray signature = head.mid(JetSignatureOffset, sizeof(JetSignature) - 1);
     if (head.size() > VersionOffset && signature == AceSignature) {
         header.m_format = Format::Ace;
-        header.m_problem = QStringLiteral(
-                               "%1 is an Access 2007 or later database (.accdb, \"Standard ACE "
-                               "DB\"); only Access 97 to 2003 databases (.mdb) can be read")
-                               .arg(shown);
+        header.m_problem =
+            QStringLiteral("%1 is an Access 2007 or later database (.accdb, \"Standard ACE "
+                           "DB\"); only Access 97 to 2003 databases (.mdb) can be read")
+                .arg(shown);
         return header;
     }
     if (head.size() <= VersionOffset || signature != JetSignature) {
@@ -58,10 +59,9 @@ JetHeader JetHeader::inspect(const QString &path)
     } else {
         // The Jet signature with an ACE version number: not something Access writes.
         header.m_format = Format::NotAccess;
-        header.m_problem =
-            QStringLiteral("%1 has a Jet header with an unknown version number (%2)")
-                .arg(shown)
-                .arg(version);
+        header.m_problem = QStringLiteral("%1 has a Jet header with an unknown version number (%2)")
+                               .arg(shown)
+                               .arg(version);
         return header;
     }
 

@@ -9,7 +9,8 @@ namespace jet {
 class JetHeader
 {
 public:
-    enum class Format {
+    enum class Format
+    {
         Unreadable, // missing, not a file, or no permission to read it
         NotAccess,  // no Access header at all
         Jet3,       // Access 97: "Standard Jet DB", version 0, pages of 2 KiB

@@ -32,7 +32,8 @@ int main(int argc, char **argv)
     QByteArray message;
     int status = 0;
     if (args.isEmpty()) {
-        message = jet::stream::encodeError(QStringLiteral("usage: kitchenex-jet-reader FILE [TABLE...]"));
+        message =
+            jet::stream::encodeError(QStringLiteral("usage: kitchenex-jet-reader FILE [TABLE...]"));
         status = 2;
     } else {
         try {

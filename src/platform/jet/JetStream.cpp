@@ -13,7 +13,13 @@ constexpr qint8 StatusError = 1;
 constexpr auto StreamVersion = QDataStream::Qt_6_4;
 
 // A value: a tag, then the value. Only the kinds a Row holds exist.
-enum ValueTag : qint8 { TagNull = 0, TagText = 1, TagBool = 2, TagBytes = 3 };
+enum ValueTag : qint8
+{
+    TagNull = 0,
+    TagText = 1,
+    TagBool = 2,
+    TagBytes = 3
+};
 
 void writeValue(QDataStream &out, const QVariant &value)
 {

@@ -7,7 +7,8 @@
 namespace jet {
 
 // Column types as Jet stores them in a table definition.
-enum ColumnType : int {
+enum ColumnType : int
+{
     Boolean = 0x01,
     Byte = 0x02,
     Integer = 0x03,
