@@ -63,9 +63,9 @@ void makeRecipes(const QString &path, const QString &table, const QStringList &n
 {
     // A new file with the same content as one made before in this run is a copy of it.
     const bool fresh = !QFile::exists(path);
-    const QByteArray key = QCryptographicHash::hash((table + names.join(QChar(0))).toUtf8(),
-                                                    QCryptographicHash::Sha1)
-                               .toHex();
+    const QByteArray key =
+        QCryptographicHash::hash((table + names.join(QChar(0))).toUtf8(), QCryptographicHash::Sha1)
+            .toHex();
     const QString made = QFileInfo(g_template).dir().filePath(QString::fromLatin1(key));
     if (fresh && QFile::copy(made, path))
         return;

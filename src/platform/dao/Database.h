@@ -17,7 +17,9 @@ struct Connection;
 class Database;
 
 // The tables of a database: every table of the file in case-insensitive alphabetical order of
-// name. The engine's own bookkeeping tables are never listed.
+// name. The engine's own bookkeeping tables are never listed. The list is read on first use and
+// again after Append, Delete and Refresh; a table made meanwhile by another program shows up
+// after Refresh. A table without the engine's bookkeeping lists its columns as Memo fields.
 class TableDefCollection
 {
 public:
@@ -31,7 +33,10 @@ public:
     // Refuses (errTableExists) a name already taken without regard to case, and
     // (errInvalidName) a name the engine does not take: empty, longer than 64 characters,
     // starting with a blank, holding a control character or one of . ! ` [ ], or reserved for
-    // the engine's bookkeeping. Also refuses a definition without fields.
+    // the engine's bookkeeping. Also refuses a definition without fields (errNoFields), a field
+    // name the engine does not take (errInvalidName, the same rules, and not rowid or oid), a
+    // type other than Text or Memo (errInvalidFieldType) and a field twice
+    // (errFieldDefinedTwice).
     void Append(const TableDef &def);
 
     // Drops the table and every record in it (errTableNotFound when there is none).

@@ -16,13 +16,20 @@ struct RecordsetState;
 //
 // It behaves as DAO's does for a local table:
 // - it opens on the first record (or at the end when the table is empty);
-// - MoveFirst on an empty table, MoveNext past the end, and reading or editing with no current
-//   record raise errNoCurrentRecord;
+// - MoveNext from the last record moves to the end (IsEOF) without an error; MoveFirst on an
+//   empty table, MoveNext at the end, and reading, editing or deleting with no current record
+//   raise errNoCurrentRecord;
 // - a deleted record stays current until the next move; reading it raises errRecordDeleted;
 // - AddNew/Edit start a buffer, Fields(i).setValue writes into it, Update stores it in one
 //   statement, durable when Update returns; a Text value over 255 characters makes Update fail
 //   with errFieldTooSmall and nothing is written;
-// - after AddNew + Update the record current before AddNew stays current.
+// - after AddNew + Update the record current before AddNew stays current;
+// - between AddNew/Edit and Update, Fields(i).Value() reads what was set (null for an unset
+//   field after AddNew, the stored value for an unset field after Edit); Update raises
+//   errUpdateWithoutEdit without them; a failed Update keeps the buffer, so it can be retried
+//   or dropped with CancelUpdate; a move drops it;
+// - Fields(i) outside 0..FieldCount()-1 raises errItemNotFound; anything after Close (or the
+//   database's Close) raises errObjectClosed.
 class Recordset
 {
 public:
