@@ -60,6 +60,7 @@ private slots:
     // Files shared and kept (test_dao_sharing.cpp)
     void writesSurviveAnAbruptEnd();
     void unfinishedTransactionIsRolledBack();
+    void transactionGroupsWrites();
     void fileIsReleasedWithTheLastUser();
     void writersWaitForEachOther();
     void writerGivesUpAfterTheTimeout();

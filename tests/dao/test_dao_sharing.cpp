@@ -99,6 +99,31 @@ void DaoTest::unfinishedTransactionIsRolledBack()
     QCOMPARE(tableNames(file), QStringList{Soups});
 }
 
+void DaoTest::transactionGroupsWrites()
+{
+    const QString file = path(QStringLiteral("Recipe.mdb"));
+    makeRecipes(file, Soups, {QStringLiteral("a")});
+    const QByteArray before = fileBytes(file);
+
+    auto db = open(file);
+    QCOMPARE(errorOf([&] { db->CommitTrans(); }), int(dao::errNoTransaction));
+    QCOMPARE(errorOf([&] { db->Rollback(); }), int(dao::errNoTransaction));
+    auto rs = db->OpenRecordset(Soups);
+    QCOMPARE(rs->RecordCount(), 1L);
+    db->BeginTrans();
+    QVERIFY(errorOf([&] { db->BeginTrans(); }) != 0);
+    addRecord(*rs, QStringLiteral("b"));
+    addRecipeTable(*db, QStringLiteral("Stews"));
+    QCOMPARE(db->TableDefs().Count(), 2);
+    QCOMPARE(rs->RecordCount(), 2L);
+    db->Rollback();
+
+    QCOMPARE(db->TableDefs().Count(), 1);
+    QCOMPARE(rs->RecordCount(), 1L);
+    db->Close();
+    QCOMPARE(fileBytes(file), before);
+}
+
 void DaoTest::fileIsReleasedWithTheLastUser()
 {
     const QString file = path(QStringLiteral("Recipe.mdb"));

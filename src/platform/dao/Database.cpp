@@ -218,6 +218,7 @@ void Database::Rollback()
                                           .arg(quotedFile(m_conn->path)));
     m_conn->rollbackStmt.run();
     m_conn->inUserTransaction = false;
+    m_tableDefs.m_loaded = false; // tables appended or deleted since BeginTrans are undone
     detail::bumpWriteGeneration();
 }
 

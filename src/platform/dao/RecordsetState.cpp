@@ -2,6 +2,7 @@
 
 #include "Error.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace dao::detail {
@@ -64,14 +65,6 @@ void RecordsetState::open()
     if (m_rowid.isEmpty())
         raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
                                                     "its records have no row number."));
-
-    m_countStmt.prepare(conn->db(),
-                        QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
-                        conn->path, doing(QStringLiteral("counting the records of the table %1")));
-    m_countGeneration = writeGeneration();
-    m_countStmt.step();
-    m_count = long(m_countStmt.columnInt64(0));
-    m_countStmt.reset();
 
     m_onRecord = fetchFrom(FirstRowid);
     if (m_onRecord)
@@ -274,11 +267,16 @@ long RecordsetState::recordCount()
 {
     ensureOpen();
     if (m_countGeneration != writeGeneration()) {
-        // Something was written since the count was taken: count again.
-        m_countGeneration = writeGeneration();
+        // Counted on first use, and again when something was written since.
+        if (!m_countStmt.isPrepared())
+            m_countStmt.prepare(
+                conn->db(), QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
+                conn->path, doing(QStringLiteral("counting the records of the table %1")));
+        const quint64 generation = writeGeneration();
         m_countStmt.step();
         m_count = long(m_countStmt.columnInt64(0));
         m_countStmt.reset();
+        m_countGeneration = generation;
     }
     return m_count;
 }

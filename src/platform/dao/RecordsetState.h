@@ -88,7 +88,7 @@ private:
     bool m_deleted = false;
 
     long m_count = 0;
-    quint64 m_countGeneration = 0;
+    quint64 m_countGeneration = 0; // 0: not counted yet
 
     std::deque<Row> m_ahead;        // front() is the current record when it is fresh
     std::vector<bool> m_readAhead;  // columns asked for on this record set: read ahead
