@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dao/DBEngine.h"
+#include "platform/dao/Error.h"
 
 #include <QString>
 
