@@ -29,8 +29,9 @@ QString fileName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-// Why a table of the Jet file is no category, or an empty string when it is one.
-QString layoutProblem(const jet::Table &table)
+} // namespace
+
+QString categoryLayoutProblem(const jet::Table &table)
 {
     if (table.columns.size() != CategoryColumns)
         return QStringLiteral("it has %1 columns; a category has 4 (Name, Author, Ingredients, "
@@ -54,8 +55,7 @@ QString layoutProblem(const jet::Table &table)
     return QString();
 }
 
-// Why the rows of a category cannot come across whole, or an empty string.
-QString rowProblem(const jet::TableData &data)
+QString categoryRowsProblem(const jet::TableData &data)
 {
     for (qsizetype r = 0; r < data.rows.size(); ++r) {
         const jet::Row &row = data.rows.at(r);
@@ -75,6 +75,8 @@ QString rowProblem(const jet::TableData &data)
     }
     return QString();
 }
+
+namespace {
 
 void removeDatabaseFile(const QString &path)
 {
@@ -156,7 +158,7 @@ JetConversionReport convertToTemporary(const QString &source, const QString &tar
         const jet::ReadResult schema = jet::JetReaderProcess::read(source);
         QStringList wanted;
         for (const jet::Table &table : schema.tables) {
-            const QString problem = layoutProblem(table);
+            const QString problem = categoryLayoutProblem(table);
             if (problem.isEmpty())
                 wanted.append(table.name);
             else
@@ -164,7 +166,7 @@ JetConversionReport convertToTemporary(const QString &source, const QString &tar
         }
         const jet::ReadResult read = jet::JetReaderProcess::read(source, wanted);
         for (const jet::TableData &data : read.data) {
-            const QString problem = rowProblem(data);
+            const QString problem = categoryRowsProblem(data);
             if (!problem.isEmpty()) {
                 report.skipped.append({data.table.name, problem});
                 continue;

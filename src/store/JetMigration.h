@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/jet/JetTable.h"
+
 #include <QList>
 #include <QString>
 
@@ -46,6 +48,13 @@ bool isJetFile(const QString &path);
 // True when the file carries the header of an Access 2007 or later database (.accdb, "Standard
 // ACE DB"), which is refused.
 bool isAceFile(const QString &path);
+
+// Why a table of a Jet file is no category ("it has 9 columns; ..."), or an empty string when
+// it has the four columns of a recipe.
+QString categoryLayoutProblem(const jet::Table &table);
+// Why the rows of such a table cannot come across whole (a Name or Author longer than the 255
+// characters a Text field holds: it is never cut), or an empty string.
+QString categoryRowsProblem(const jet::TableData &data);
 
 // Converts the Jet database at source into a new engine file at target, protected with the
 // program's password. All or nothing: the tables are written into a temporary file beside

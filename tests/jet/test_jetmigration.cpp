@@ -65,6 +65,9 @@ private slots:
     void init();
 
     void convertsRecipeFile();
+    void layoutCheck_data();
+    void layoutCheck();
+    void longNamesNeverCut();
     void otherLayoutsSkipped_data();
     void otherLayoutsSkipped();
     void refusedFilesLeaveNothing_data();
@@ -123,6 +126,57 @@ void TestJetMigration::convertsRecipeFile()
     QCOMPARE(soups[5][2].size(), 65536);
     QCOMPARE(filesIn(m_dir->path()), QStringList{"Recipe.mdb"}); // no temporary file left
     QCOMPARE(checksum(source), before);
+}
+
+void TestJetMigration::layoutCheck_data()
+{
+    QTest::addColumn<QList<int>>("types");
+    QTest::addColumn<QString>("problem");
+    const int T = jet::Text, M = jet::Memo;
+    QTest::newRow("recipe") << QList<int>{T, T, M, M} << QString();
+    QTest::newRow("all text") << QList<int>{T, T, T, T} << QString();
+    QTest::newRow("text and memo") << QList<int>{T, T, T, M} << QString();
+    QTest::newRow("memo name") << QList<int>{M, T, M, M}
+                               << "column 1 (\"c1\") is Memo; the Name of a recipe must be Text";
+    QTest::newRow("number author")
+        << QList<int>{T, int(jet::LongInteger), M, M}
+        << "column 2 (\"c2\") is Long Integer; the Author of a recipe must be Text";
+    QTest::newRow("OLE instructions")
+        << QList<int>{T, T, M, int(jet::OleObject)}
+        << "column 4 (\"c4\") is OLE Object; the Instructions of a recipe must be Memo or Text";
+    QTest::newRow("three columns") << QList<int>{T, T, M} << "it has 3 columns; a category has 4";
+    QTest::newRow("five columns") << QList<int>{T, T, M, M, M}
+                                  << "it has 5 columns; a category has 4";
+}
+
+void TestJetMigration::layoutCheck()
+{
+    QFETCH(QList<int>, types);
+    QFETCH(QString, problem);
+    jet::Table table;
+    table.name = QStringLiteral("Soups");
+    for (int i = 0; i < types.size(); ++i)
+        table.columns.append({QStringLiteral("c%1").arg(i + 1), types[i], 0});
+    const QString found = categoryLayoutProblem(table);
+    if (problem.isEmpty())
+        QCOMPARE(found, QString());
+    else
+        QVERIFY2(found.startsWith(problem), qPrintable(found));
+}
+
+// A Name or Author longer than a Text field holds refuses the table; nothing is cut.
+void TestJetMigration::longNamesNeverCut()
+{
+    jet::TableData data;
+    data.table.name = QStringLiteral("Soups");
+    const QString fits(255, QLatin1Char('n'));
+    data.rows.append({fits, fits, QString(70000, QLatin1Char('m')), QVariant()});
+    QCOMPARE(categoryRowsProblem(data), QString());
+    data.rows.append(
+        {QStringLiteral("Soup"), QString(256, QLatin1Char('a')), QVariant(), QVariant()});
+    QCOMPARE(categoryRowsProblem(data),
+             QStringLiteral("row 2: its Author is 256 characters long, and a Name or Author "
+                            "holds at most 255; it is not cut short"));
 }
 
 void TestJetMigration::otherLayoutsSkipped_data()
