@@ -8,6 +8,7 @@
 #include "controls/xptopbuttons.h"
 #include "print/PrintCommand.h"
 #include "skin/xp_canvas.h"
+#include "store/JetMigration.h"
 #include "store/Product.h"
 #include "store/RecipeBas.h"
 #include "platform/vb/MsgBox.h"
@@ -252,6 +253,8 @@ void MainForm::Form_Load()
 {
     RecipeBas::DataPath = QDir(m_folder).filePath(QStringLiteral("Recipe"));
     m_startupProblem.clear();
+    // A Recipe.mdb of the earlier Windows program is offered for conversion first.
+    offerJetMigration(m_folder, this);
     try {
         RecipeBas::LoadTree();
     } catch (const std::exception &e) {

@@ -57,6 +57,7 @@ private slots:
     void deleteCategory();
     void deleteCategoryThatVanishedSaysSo();
     void maximiseIsDisabledAndCloseEndsTheWindow();
+    void jetDatabaseBesideTheProgramIsConvertedOnYes();
 };
 
 void TestMain::startsInBrowseModeWithTheTreeLoaded()
@@ -500,6 +501,23 @@ void TestMain::maximiseIsDisabledAndCloseEndsTheWindow()
     QCOMPARE(RecipeBas::DataPath, QString());
     QCOMPARE(RecipeBas::CurrentRecipe, QString());
     QVERIFY(!RecipeBas::db);
+}
+
+void TestMain::jetDatabaseBesideTheProgramIsConvertedOnYes()
+{
+    MainFixture f;
+    const QString jet = QDir(kxtest::dataDir()).filePath(QStringLiteral("jet/recipes_V2000.mdb"));
+    QVERIFY(QFile::copy(jet, f.file()));
+    f.dialogs.answer(vb::vbYes);
+    f.start();
+    QVERIFY(f.form->startupProblem().isEmpty());
+    QVERIFY(QFile::exists(QDir(f.dir.path()).filePath(QStringLiteral("Recipe.jet.mdb"))));
+    QVERIFY(f.category(QStringLiteral("Soups")));
+    QVERIFY(f.category(QStringLiteral("Cakes & Pies")));
+    QVERIFY(f.category(QStringLiteral("Empty category")));
+    QCOMPARE(f.category(QStringLiteral("Soups"))->childCount(), 6);
+    QCOMPARE(f.category(QStringLiteral("Cakes & Pies"))->childCount(), 120);
+    QCOMPARE(f.rows(QStringLiteral("Cakes & Pies")).size(), 120);
 }
 
 QTEST_MAIN(TestMain)
