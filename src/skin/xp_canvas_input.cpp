@@ -90,6 +90,10 @@ bool xp_canvas::eventFilter(QObject *watched, QEvent *event)
         } else if (event->type() == QEvent::WindowDeactivate) {
             ShowInactiveLook();
             UserControl_Resize();
+        } else if (event->type() == QEvent::WindowStateChange) {
+            // Maximised and restored windows have their own title and cursors: lay out again
+            // at once rather than at the next activation.
+            UserControl_Resize();
         }
         return false;
     }

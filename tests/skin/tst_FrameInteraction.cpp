@@ -106,8 +106,11 @@ void FrameInteractionTest::doubleClickTogglesMaximised()
     QWidget *title = w.box("pictop");
     QTest::mouseDClick(title, Qt::LeftButton, {}, QPoint(200, 15));
     QTRY_VERIFY(w.host->windowState() & Qt::WindowMaximized);
+    // The maximised look comes at once: no resize cursors on the borders.
+    QTRY_COMPARE(w.box("picleft")->cursor().shape(), Qt::ArrowCursor);
     QTest::mouseDClick(w.part(QStringLiteral("lblcaption")), Qt::LeftButton);
     QTRY_COMPARE(w.host->windowState(), Qt::WindowNoState);
+    QTRY_COMPARE(w.box("picleft")->cursor().shape(), Qt::SizeHorCursor);
     QTRY_COMPARE(w.host->geometry(), Start);
     // A border is not the title.
     QTest::mouseDClick(w.box("picleft"), Qt::LeftButton);
