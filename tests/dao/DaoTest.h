@@ -61,6 +61,7 @@ private slots:
     void writesSurviveAnAbruptEnd();
     void unfinishedTransactionIsRolledBack();
     void transactionGroupsWrites();
+    void databaseStaysOneFile();
     void fileIsReleasedWithTheLastUser();
     void writersWaitForEachOther();
     void writerGivesUpAfterTheTimeout();

@@ -1,6 +1,10 @@
 #include "DaoTest.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <chrono>
@@ -122,6 +126,28 @@ void DaoTest::transactionGroupsWrites()
     QCOMPARE(rs->RecordCount(), 1L);
     db->Close();
     QCOMPARE(fileBytes(file), before);
+}
+
+void DaoTest::databaseStaysOneFile()
+{
+    const QString file = path(QStringLiteral("Recipe.mdb"));
+    makeRecipes(file, Soups, {QStringLiteral("a")});
+    // Another program switched the file to a write-ahead log.
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(raw, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    QCOMPARE(fileBytes(file).at(18), '\x02');
+
+    auto db = open(file);
+    auto rs = db->OpenRecordset(Soups);
+    addRecord(*rs, QStringLiteral("b"));
+    // Between writes, the file alone is the whole database: it can be copied as it is.
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{QStringLiteral("Recipe.mdb")});
+    QCOMPARE(fileBytes(file).at(18), '\x01');
+    const QString copy = path(QStringLiteral("Copy.mdb"));
+    QVERIFY(QFile::copy(file, copy));
+    QCOMPARE(namesOf(copy, Soups), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
 }
 
 void DaoTest::fileIsReleasedWithTheLastUser()

@@ -25,8 +25,6 @@ std::atomic<int> g_lockTimeoutMs{5000};
 constexpr int FormatVersion = 1;
 constexpr int SaltBytes = 16;
 const QByteArray SqliteMagic("SQLite format 3\0", 16);
-constexpr int HeaderBytes = 20;
-constexpr int WriteVersionOffset = 18; // 2 means write-ahead log
 
 // "Recipe" becomes "Recipe.mdb"; a file name with any extension is left as it is.
 QString withDefaultExtension(const QString &name)
@@ -87,8 +85,7 @@ void configure(detail::Connection &conn, bool exclusive)
     const QString doing = QStringLiteral("opening it");
     if (exclusive)
         conn.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), doing);
-    // A rollback journal keeps the whole database in the one file between writes, and a full
-    // sync makes every committed write survive a power cut.
+    // A full sync makes every committed write survive a power cut.
     conn.exec(QStringLiteral("PRAGMA synchronous = FULL"), doing);
 }
 
@@ -190,7 +187,7 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &name, bool exclu
     if (!file.open(QIODevice::ReadOnly))
         throw Error(errCannotOpenFile, QStringLiteral("The database file %1 cannot be opened: %2.")
                                            .arg(quotedFile(path), file.errorString()));
-    const QByteArray head = file.read(HeaderBytes);
+    const QByteArray head = file.read(SqliteMagic.size());
     file.close();
     if (head.isEmpty())
         throw notOurs(path, QStringLiteral("the file is empty"));
@@ -200,9 +197,9 @@ std::unique_ptr<Database> DBEngine::OpenDatabase(const QString &name, bool exclu
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     auto conn = openConnection(path, readOnly, flags, exclusive);
     checkOurs(*conn, passwordOf(connect));
-    // Another program may have switched the file to a write-ahead log, which keeps part of
-    // the database beside the file; back to a rollback journal before anything is written.
-    if (!readOnly && head.size() > WriteVersionOffset && head[WriteVersionOffset] == 2)
+    // A rollback journal keeps the whole database in the one file between writes; this also
+    // brings back a file another program switched to a write-ahead log.
+    if (!readOnly)
         conn->exec(QStringLiteral("PRAGMA journal_mode = DELETE"), QStringLiteral("opening it"));
     return std::unique_ptr<Database>(new Database(conn));
 }
