@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
 #include <QLabel>
 #include <QTest>
 
@@ -58,6 +59,7 @@ private slots:
     void disabledButtonReceivesNothing();
     void persistedProperties();
     void keyboardAndScreenReader();
+    void accessKeyClicks();
 };
 
 void CmdButtonTest::cellForEachTransition_data()
@@ -359,6 +361,22 @@ void CmdButtonTest::keyboardAndScreenReader()
     button->SetCaption(QStringLiteral("&Print"));
     QCOMPARE(a11y->text(QAccessible::Name), QStringLiteral("Print"));
     a11y->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(log.count("Click"), 1);
+}
+
+void CmdButtonTest::accessKeyClicks()
+{
+    QWidget form;
+    auto *button = new xpcmdbutton(QStringLiteral("print"), &form);
+    button->SetCaption(QStringLiteral("&Print"));
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    SignalLog log(button);
+    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
+    QCOMPARE(log.count("Click"), 1);
+    button->SetCaption(QStringLiteral("Print")); // no mark, no access key
+    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
     QCOMPARE(log.count("Click"), 1);
 }
 
