@@ -104,6 +104,9 @@ void frmprint::createControls()
     labelFont.setPointSizeF(8.25);
     labelFont.setBold(true);
     Label1->setFont(labelFont);
+    // Where MS Sans Serif is missing, a wider face stands in; the label then grows to the
+    // right, into the free space before the buttons, rather than cut its instruction short.
+    Label1->resize(qMax(Label1->width(), Label1->sizeHint().width()), Label1->height());
 
     WB = new WebBrowser(c);
     WB->setObjectName(QStringLiteral("WB"));

@@ -81,7 +81,6 @@ void PreviewTest::layout()
         {form.xptopbuttons1, "xptopbuttons1", QRect(528, 6, 21, 21)},
         {form.print, "print", QRect(480, 30, 65, 25)},
         {form.printform, "printform", QRect(352, 30, 113, 25)},
-        {form.Label1, "Label1", QRect(8, 40, 295, 13)},
         {form.WB, "WB", QRect(8, 56, 537, 409)},
     };
     for (const auto &[widget, name, geometry] : controls) {
@@ -102,6 +101,13 @@ void PreviewTest::layout()
     QCOMPARE(form.print->Font().pointSize(), 9);
     QVERIFY(form.printform->isHidden()); // no action is bound to it
 
+    // The label keeps its place and grows, if its font needs it, so its text is never cut.
+    QCOMPARE(form.Label1->objectName(), QStringLiteral("Label1"));
+    QCOMPARE(form.Label1->pos(), QPoint(8, 40));
+    QCOMPARE(form.Label1->height(), 13);
+    QVERIFY(form.Label1->width() >= 295);
+    QVERIFY(form.Label1->width() >= form.Label1->sizeHint().width());
+    QVERIFY(form.Label1->geometry().right() < form.print->x());
     QCOMPARE(form.Label1->text(),
              QStringLiteral("Right Click On White Area in the View Box To Print."));
     QCOMPARE(form.Label1->font().family(), QStringLiteral("MS Sans Serif"));
