@@ -12,6 +12,8 @@ QString dataDir()
 void makeDatabase(const QString &path, const QList<Category> &categories, const QString &password)
 {
     auto db = dao::DBEngine::CreateDatabase(path, password);
+    // One transaction for the whole file: fixtures need not wait for the disk record by record.
+    db->BeginTrans();
     for (const Category &category : categories) {
         dao::TableDef def = db->CreateTableDef(category.name);
         def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
@@ -30,6 +32,7 @@ void makeDatabase(const QString &path, const QList<Category> &categories, const 
         }
         rs->Close();
     }
+    db->CommitTrans();
     db->Close();
 }
 
