@@ -35,7 +35,10 @@ void writeDocuments(const QString &folder, const PrintDocuments &documents)
         saves[i] = std::make_unique<QSaveFile>(path);
         if (!saves[i]->open(QIODevice::WriteOnly))
             cannotWrite(path, saves[i]->errorString());
-        if (saves[i]->write(bytes) != bytes.size())
+        // The bytes are pushed to the disk here, not at commit: a commit whose last write
+        // fails (a full disk) would otherwise still put a cut-off file in place.
+        if (saves[i]->write(bytes) != bytes.size() || !saves[i]->flush() ||
+            saves[i]->error() != QFileDevice::NoError)
             cannotWrite(path, saves[i]->errorString());
     }
     for (size_t i = 0; i < std::size(files); ++i)

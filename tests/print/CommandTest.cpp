@@ -14,7 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <stdexcept>
+
+#include <sys/resource.h>
 
 using namespace printtest;
 
@@ -204,7 +207,36 @@ void CommandTest::writeFailure_data()
                                            << "print.htm";
     QTest::newRow("read-only folder") << "read-only"
                                       << "print.txt";
+    QTest::newRow("no room for the whole file") << "no room"
+                                                << "print.txt";
 }
+
+namespace {
+
+// Lets no file of this process grow beyond a few bytes while it lives, the way a full disk
+// stops a write part-way.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_set = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool isSet() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    bool m_set = false;
+};
+
+} // namespace
 
 void CommandTest::writeFailure()
 {
@@ -223,18 +255,24 @@ void CommandTest::writeFailure()
             probe.remove();
             QSKIP("This user writes into read-only folders (root); the folder rows cover it.");
         }
-    } else {
+    } else if (how != QLatin1String("no room")) {
         QVERIFY(QDir(m_dir->path()).mkdir(failing));
     }
     const QStringList before = entries(m_dir->path());
 
     QString message;
+    std::unique_ptr<FileSizeLimit> limit;
+    if (how == QLatin1String("no room")) {
+        limit = std::make_unique<FileSizeLimit>(40); // print.txt of Soup is 111 bytes
+        QVERIFY(limit->isSet());
+    }
     try {
         RunPrintCommand(m_dir->path(), QStringLiteral("Soup"), QString(), SoupIngredients,
                         SoupInstructions);
     } catch (const std::runtime_error &e) {
         message = QString::fromUtf8(e.what());
     }
+    limit.reset();
     const QString prefix = QStringLiteral("The file %1 could not be written: ")
                                .arg(QDir::toNativeSeparators(path(failing)));
     QVERIFY2(message.startsWith(prefix), qPrintable(message));
