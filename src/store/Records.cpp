@@ -4,6 +4,7 @@
 // UpdateRecipe and DeleteRecipe empty them.
 #include "RecipeBas.h"
 
+#include "Backup.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
@@ -71,6 +72,7 @@ void ShowRecipe(const QString &category, const QString &name)
 void AddRecipe(const QString &category)
 {
     openCategory(category);
+    KeepBackupBeforeChange();
     rs->AddNew();
     writeBoxes();
     rs->Update();
@@ -98,6 +100,7 @@ bool UpdateRecipe(const QString &category, const QString &name)
         // A write the engine refuses is a failure the user must see: nothing was stored, and
         // the boxes keep what was typed so that nothing is lost.
         try {
+            KeepBackupBeforeChange();
             rs->Edit();
             writeBoxes();
             rs->Update();
@@ -124,12 +127,16 @@ int DeleteRecipe(const QString &category, const QString &name)
     vb::ResumeNext([] { rs->MoveFirst(); });
     // Every record of that name is deleted: the scan does not stop at a match.
     for (long counter = 1; counter <= count; ++counter) {
-        vb::ResumeNext([&] {
-            if (wanted == vb::Trim(fieldText(0))) {
+        bool match = false;
+        vb::ResumeNext([&] { match = wanted == vb::Trim(fieldText(0)); });
+        if (match) {
+            // The backup is no step to skip: without it nothing is deleted.
+            KeepBackupBeforeChange();
+            vb::ResumeNext([&] {
                 rs->Delete();
                 ++deleted;
-            }
-        });
+            });
+        }
         vb::ResumeNext([] { rs->MoveNext(); });
     }
     CloseDataBase();
