@@ -8,6 +8,7 @@
 #include "controls/xptopbuttons.h"
 #include "print/PrintCommand.h"
 #include "skin/xp_canvas.h"
+#include "store/Backup.h"
 #include "store/JetMigration.h"
 #include "store/Product.h"
 #include "store/RecipeBas.h"
@@ -18,9 +19,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QTimer>
 
 using vb::twipsRect;
@@ -253,16 +256,34 @@ void MainForm::Form_Load()
 {
     RecipeBas::DataPath = QDir(m_folder).filePath(QStringLiteral("Recipe"));
     m_startupProblem.clear();
+    // A new run: its first change makes a backup copy of the database.
+    RecipeBas::StartBackupRun();
     // A Recipe.mdb of the earlier Windows program is offered for conversion first.
     offerJetMigration(m_folder, this);
     try {
+        // A damaged file is said to be damaged before anything of it is shown or changed.
+        RecipeBas::CheckRecipeDataBase();
         RecipeBas::LoadTree();
     } catch (const std::exception &e) {
         // The window opens all the same; an empty tree must not look like lost recipes.
-        const QString file = QDir::toNativeSeparators(RecipeBas::DataPath + QStringLiteral(".mdb"));
-        m_startupProblem = QStringLiteral("The recipe database could not be opened, so no "
-                                          "recipes are shown.\r\n\r\nFile: %1\r\nReason: %2")
-                               .arg(file, QString::fromUtf8(e.what()));
+        const auto *error = dynamic_cast<const dao::Error *>(&e);
+        const bool damaged = error && error->number() == dao::errDatabaseDamaged;
+        const QString file = RecipeBas::DataBaseFile();
+        m_startupProblem = QStringLiteral("The recipe database %1, so no recipes are shown."
+                                          "\r\n\r\nFile: %2\r\nReason: %3")
+                               .arg(damaged ? QStringLiteral("is damaged")
+                                            : QStringLiteral("could not be opened"),
+                                    QDir::toNativeSeparators(file), QString::fromUtf8(e.what()));
+        const QStringList backups = RecipeBas::BackupFiles(file);
+        if (!backups.isEmpty()) {
+            const QFileInfo newest(backups.first());
+            m_startupProblem +=
+                QStringLiteral("\r\n\r\nThe newest backup copy is %1, saved %2. To go back to "
+                               "it, close Kitchenex and copy the backup over %3.")
+                    .arg(QDir::toNativeSeparators(newest.absoluteFilePath()),
+                         QLocale::system().toString(newest.lastModified(), QLocale::ShortFormat),
+                         QFileInfo(file).fileName());
+        }
     }
 }
 
