@@ -2,6 +2,7 @@
 // recipe fields; deleting one drops the table with every recipe in it.
 #include "RecipeBas.h"
 
+#include "Backup.h"
 #include "platform/vb/MsgBox.h"
 
 namespace RecipeBas {
@@ -22,6 +23,7 @@ void CreateCategory()
     def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
     def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
     def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
+    KeepBackupBeforeChange();
     local->TableDefs().Append(def);
     local->Close();
 
@@ -40,6 +42,7 @@ void DeleteCategory(const QString &name)
         return;
 
     OpenRecipeDataBase();
+    KeepBackupBeforeChange();
     db->TableDefs().Delete(name);
     CloseDataBase();
     LoadTree();
