@@ -2,7 +2,7 @@
 
 #include "Assets.h"
 #include "SkinButtonAccessible.h"
-#include "VbInput.h"
+#include "platform/vb/VbInput.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "Assets.h"
 #include "SkinButtonAccessible.h"
-#include "VbInput.h"
+#include "platform/vb/VbInput.h"
 
 #include <QAccessible>
 #include <QMouseEvent>
@@ -181,4 +181,16 @@ void xptopbuttons::leaveEvent(QEvent *)
 {
     if (m_cursorOver)
         noticeMouseOut();
+}
+
+void ReadTitleBarDesign(xptopbuttons *minimise, xptopbuttons *maximise, xptopbuttons *close)
+{
+    vb::PropertyBag minimiseBag;
+    minimiseBag.WriteProperty(QStringLiteral("Value"), 2, 0);
+    minimise->ReadProperties(minimiseBag);
+    vb::PropertyBag maximiseBag;
+    maximiseBag.WriteProperty(QStringLiteral("Value"), 1, 0);
+    maximiseBag.WriteProperty(QStringLiteral("Enabled"), false, true);
+    maximise->ReadProperties(maximiseBag);
+    close->ReadProperties(vb::PropertyBag());
 }

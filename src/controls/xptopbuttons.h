@@ -77,3 +77,8 @@ private:
     bool m_pressed = false;    // a left press here that a release here turns into a click
     bool m_cursorOver = false; // seen over the button since the last MouseOut
 };
+
+// The stored properties of the three title-bar buttons every window carries: minimise (Value 2),
+// maximise (Value 1, stored disabled: it has no action) and close (Value 0, the default).
+void ReadTitleBarDesign(xptopbuttons *minimise, xptopbuttons *maximise, xptopbuttons *close);
+

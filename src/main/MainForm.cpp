@@ -200,14 +200,7 @@ void MainForm::applyDesignData()
         b->ReadProperties(bag);
     }
 
-    vb::PropertyBag minimise;
-    minimise.WriteProperty(QStringLiteral("Value"), 2, 0);
-    xptopbuttons3->ReadProperties(minimise);
-    vb::PropertyBag maximise;
-    maximise.WriteProperty(QStringLiteral("Value"), 1, 0);
-    maximise.WriteProperty(QStringLiteral("Enabled"), false, true);
-    xptopbuttons2->ReadProperties(maximise);
-    xptopbuttons1->ReadProperties(vb::PropertyBag());
+    ReadTitleBarDesign(xptopbuttons3, xptopbuttons2, xptopbuttons1);
 
     vb::PropertyBag frame;
     frame.WriteProperty(QStringLiteral("Caption"),

@@ -1,7 +1,7 @@
 #include "xp_canvas.h"
 
 #include "FrameBox.h"
-#include "SurfaceInput.h"
+#include "platform/vb/VbInput.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -224,8 +224,8 @@ void xp_canvas::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_surfacePressed = true;
-    emit MouseDown(surfaceinput::buttonCode(event->button()),
-                   surfaceinput::shiftCode(event->modifiers()), float(event->position().x()),
+    emit MouseDown(vbinput::buttonCode(event->button()),
+                   vbinput::shiftCode(event->modifiers()), float(event->position().x()),
                    float(event->position().y()));
 }
 
@@ -240,8 +240,8 @@ void xp_canvas::mouseReleaseEvent(QMouseEvent *event)
         m_surfacePressed = false;
         m_surfaceDoubleClicked = false;
     }
-    emit MouseUp(surfaceinput::buttonCode(event->button()),
-                 surfaceinput::shiftCode(event->modifiers()), float(event->position().x()),
+    emit MouseUp(vbinput::buttonCode(event->button()),
+                 vbinput::shiftCode(event->modifiers()), float(event->position().x()),
                  float(event->position().y()));
     if (click)
         emit Click(); // not after the release that ends a double click
@@ -264,8 +264,8 @@ void xp_canvas::mouseMoveEvent(QMouseEvent *event)
         event->ignore();
         return;
     }
-    emit MouseMove(surfaceinput::buttonCode(event->buttons()),
-                   surfaceinput::shiftCode(event->modifiers()), float(event->position().x()),
+    emit MouseMove(vbinput::buttonCode(event->buttons()),
+                   vbinput::shiftCode(event->modifiers()), float(event->position().x()),
                    float(event->position().y()));
 }
 
@@ -275,8 +275,8 @@ void xp_canvas::keyPressEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    emit KeyDown(surfaceinput::keyCode(event->key()), surfaceinput::shiftCode(event->modifiers()));
-    if (const int ascii = surfaceinput::keyAscii(*event))
+    emit KeyDown(vbinput::keyCode(event->key()), vbinput::shiftCode(event->modifiers()));
+    if (const int ascii = vbinput::keyAscii(*event))
         emit KeyPress(ascii);
 }
 
@@ -286,5 +286,5 @@ void xp_canvas::keyReleaseEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    emit KeyUp(surfaceinput::keyCode(event->key()), surfaceinput::shiftCode(event->modifiers()));
+    emit KeyUp(vbinput::keyCode(event->key()), vbinput::shiftCode(event->modifiers()));
 }

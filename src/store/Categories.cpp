@@ -7,6 +7,16 @@
 
 namespace RecipeBas {
 
+void AppendCategoryTable(dao::Database &db, const QString &name)
+{
+    dao::TableDef def = db.CreateTableDef(name);
+    def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
+    def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
+    def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
+    def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
+    db.TableDefs().Append(def);
+}
+
 void CreateCategory()
 {
     NewCategoryName = vb::InputBox(QStringLiteral("Enter a Name For New Category"),
@@ -18,13 +28,8 @@ void CreateCategory()
     // engine refuses a name it cannot take (taken, too long, reserved...) with the reason, and
     // then no table is made.
     auto local = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
-    dao::TableDef def = local->CreateTableDef(NewCategoryName);
-    def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
-    def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
-    def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
-    def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
     KeepBackupBeforeChange();
-    local->TableDefs().Append(def);
+    AppendCategoryTable(*local, NewCategoryName);
     local->Close();
 
     vb::MsgBox(NewCategoryName + QStringLiteral(" Category Created"));

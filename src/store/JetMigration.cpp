@@ -19,11 +19,6 @@ namespace {
 constexpr int CategoryColumns = 4;
 constexpr int MaxTextLength = 255; // what a Text field of the engine holds
 
-QString programPassword()
-{
-    return RecipeBas::ConnectString.mid(QStringLiteral(";Pwd=").size());
-}
-
 QString fileName(const QString &path)
 {
     return QFileInfo(path).fileName();
@@ -102,16 +97,11 @@ QString temporaryPath(const QString &target)
 void writeCategories(const QString &path, QList<jet::TableData> &categories,
                      QList<JetSkippedTable> &skipped)
 {
-    auto db = dao::DBEngine::CreateDatabase(path, programPassword());
+    auto db = dao::DBEngine::CreateDatabase(path, RecipeBas::Password);
     for (auto it = categories.begin(); it != categories.end();) {
         const jet::TableData &data = *it;
-        dao::TableDef def = db->CreateTableDef(data.table.name);
-        def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
-        def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
-        def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
-        def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
         try {
-            db->TableDefs().Append(def);
+            RecipeBas::AppendCategoryTable(*db, data.table.name);
         } catch (const dao::Error &e) {
             if (e.number() != dao::errInvalidName && e.number() != dao::errTableExists)
                 throw;

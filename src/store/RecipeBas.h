@@ -36,8 +36,9 @@ struct View
     vb::TextBox *Text4 = nullptr; // instructions
 };
 
-// The database password, given in every open.
-inline const QString ConnectString = QStringLiteral(";Pwd=9753102468mqzkrt");
+// The database password, given in every open, and the file the program's tools make carry it.
+inline const QString Password = QStringLiteral("9753102468mqzkrt");
+inline const QString ConnectString = QStringLiteral(";Pwd=") + Password;
 inline const QString RootKey = QStringLiteral("AB");
 inline const QString RootText = QStringLiteral("Kitchenex Recipe");
 // The placeholder category: listed like any other, never the target of a new recipe or of a
@@ -79,6 +80,10 @@ void AddRecipe(const QString &category);
 bool UpdateRecipe(const QString &category, const QString &name);
 // Deletes every record of that name; returns how many were deleted.
 int DeleteRecipe(const QString &category, const QString &name);
+
+// Creates a category table in db: the four recipe fields in their order, Name and Author
+// Text, Ingredients and Instructions Memo; no index, no key, no record.
+void AppendCategoryTable(dao::Database &db, const QString &name);
 
 // Categories.
 void CreateCategory();

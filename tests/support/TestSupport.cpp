@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "store/RecipeBas.h"
+
 #include <QProcessEnvironment>
 
 namespace kxtest {
@@ -15,12 +17,7 @@ void makeDatabase(const QString &path, const QList<Category> &categories, const 
     // One transaction for the whole file: fixtures need not wait for the disk record by record.
     db->BeginTrans();
     for (const Category &category : categories) {
-        dao::TableDef def = db->CreateTableDef(category.name);
-        def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
-        def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
-        def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
-        def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
-        db->TableDefs().Append(def);
+        RecipeBas::AppendCategoryTable(*db, category.name);
         auto rs = db->OpenRecordset(category.name);
         for (const Row &row : category.rows) {
             rs->AddNew();

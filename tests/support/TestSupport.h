@@ -13,7 +13,7 @@ namespace kxtest {
 
 // The password every recipe database of the program carries.
 inline const QString Password = QStringLiteral("9753102468mqzkrt");
-inline const QString Connect = QStringLiteral(";Pwd=9753102468mqzkrt");
+inline const QString Connect = QStringLiteral(";Pwd=") + Password;
 
 // Folder of the test data (tests/data in the source tree).
 QString dataDir();

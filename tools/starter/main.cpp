@@ -3,6 +3,7 @@
 #include "StarterRecipes.h"
 #include "platform/dao/DBEngine.h"
 #include "platform/dao/Error.h"
+#include "store/RecipeBas.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -23,14 +24,9 @@ int main(int argc, char **argv)
         return 1;
     }
     try {
-        auto db = dao::DBEngine::CreateDatabase(target, QStringLiteral("9753102468mqzkrt"));
+        auto db = dao::DBEngine::CreateDatabase(target, RecipeBas::Password);
         for (const StarterCategory &category : starterCategories()) {
-            dao::TableDef def = db->CreateTableDef(category.name);
-            def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
-            def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
-            def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
-            def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
-            db->TableDefs().Append(def);
+            RecipeBas::AppendCategoryTable(*db, category.name);
             auto rs = db->OpenRecordset(category.name);
             for (const StarterRecipe &recipe : category.recipes) {
                 rs->AddNew();

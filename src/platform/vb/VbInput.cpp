@@ -1,10 +1,10 @@
-#include "SurfaceInput.h"
+#include "VbInput.h"
 
 #include <QKeyEvent>
 
 #include <utility>
 
-namespace surfaceinput {
+namespace vbinput {
 
 int buttonCode(Qt::MouseButtons buttons)
 {
@@ -46,4 +46,4 @@ int keyAscii(const QKeyEvent &event)
     return text.isEmpty() ? 0 : int(text.at(0).unicode());
 }
 
-} // namespace surfaceinput
+} // namespace vbinput
