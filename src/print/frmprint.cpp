@@ -122,14 +122,7 @@ void frmprint::applyDesignData()
     print->ReadProperties(buttonFont);
     printform->ReadProperties(buttonFont);
 
-    vb::PropertyBag minimise;
-    minimise.WriteProperty(QStringLiteral("Value"), 2, 0);
-    xptopbuttons3->ReadProperties(minimise);
-    vb::PropertyBag maximise;
-    maximise.WriteProperty(QStringLiteral("Value"), 1, 0);
-    maximise.WriteProperty(QStringLiteral("Enabled"), false, true);
-    xptopbuttons2->ReadProperties(maximise);
-    xptopbuttons1->ReadProperties(vb::PropertyBag());
+    ReadTitleBarDesign(xptopbuttons3, xptopbuttons2, xptopbuttons1);
 
     // The frame stores nothing: its title, and through it the window's caption, is its name.
     frmprintXP->ReadProperties(vb::PropertyBag());
