@@ -1,0 +1,223 @@
+// Crash safety: a second program writes recipes and categories through the store in a loop
+// and is killed (SIGKILL) at random moments, again and again. After every kill the file passes
+// SQLite's integrity check, opens with the password, holds every change whose write had
+// returned, and nothing else but, perhaps, the one change in flight, whole.
+#include "ReliabilitySupport.h"
+
+#include "TestSupport.h"
+#include "store/Backup.h"
+#include "store/RecipeBas.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <csignal>
+
+using kxrel::Op;
+using kxrel::State;
+
+namespace {
+
+constexpr int WantedKills = 60;
+constexpr int LeastKills = 50;
+// New runs stop after this long, so the test ends in time on a slow or busy machine.
+constexpr qint64 TimeBudgetMs = 75000;
+
+kxtest::Row storedRow(const QString &id, int version)
+{
+    const QStringList texts = kxrel::recipeTexts(id, version);
+    return {RecipeBas::StoredText(texts[0]), RecipeBas::StoredText(texts[1]),
+            RecipeBas::StoredText(texts[2]), RecipeBas::StoredText(texts[3])};
+}
+
+struct Figures
+{
+    int kills = 0;
+    int inFlight = 0;       // kills while a change was under way
+    int inFlightLanded = 0; // ... whose change was in the file all the same
+    int changesReturned = 0;
+    int recordsChecked = 0;
+    int recordsLost = 0;
+    int backupsChecked = 0;
+};
+
+} // namespace
+
+class TestCrashSafety : public QObject
+{
+    Q_OBJECT
+private slots:
+    void killedWriterLosesNothing();
+
+private:
+    // Checks the file after a kill against the state before the run and the run's journal;
+    // returns the state found, which the next run starts from.
+    State checkAfterKill(const QString &folder, const QString &journal, const State &before,
+                         Figures &figures);
+};
+
+State TestCrashSafety::checkAfterKill(const QString &folder, const QString &journalPath,
+                                      const State &before, Figures &figures)
+{
+    const QString file = QDir(folder).filePath(QStringLiteral("Recipe.mdb"));
+    // The journal: "B change" before each change, "D" once it returned.
+    QFile journalFile(journalPath);
+    [&] { QVERIFY(journalFile.open(QIODevice::ReadOnly)); }();
+    const QStringList lines =
+        QString::fromUtf8(journalFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    State expected = before;
+    std::optional<Op> open;
+    for (const QString &line : lines) {
+        if (line == QLatin1String("D")) {
+            if (!open) {
+                QTest::qFail("journal: D without B", __FILE__, __LINE__);
+                return {};
+            }
+            if (!kxrel::apply(expected, *open)) {
+                QTest::qFail(qPrintable(QStringLiteral("journal: %1 does not fit")
+                                            .arg(kxrel::opText(*open))),
+                             __FILE__, __LINE__);
+                return {};
+            }
+            ++figures.changesReturned;
+            open.reset();
+            continue;
+        }
+        Op op;
+        if (open || !line.startsWith(QLatin1String("B ")) || !kxrel::parseOp(line.mid(2), &op)) {
+            QTest::qFail(qPrintable(QStringLiteral("journal: unexpected line %1").arg(line)),
+                         __FILE__, __LINE__);
+            return {};
+        }
+        open = op;
+    }
+
+    const QString integrity = kxrel::integrityCheck(file);
+    if (integrity != QLatin1String("ok")) {
+        QTest::qFail(qPrintable(QStringLiteral("integrity check: ") + integrity), __FILE__,
+                     __LINE__);
+        return {};
+    }
+    QString problem;
+    State found;
+    try {
+        found = kxrel::readState(file, &problem);
+    } catch (const std::exception &e) {
+        problem = QStringLiteral("the file does not open: ") + QString::fromUtf8(e.what());
+    }
+    if (!problem.isEmpty()) {
+        QTest::qFail(qPrintable(problem), __FILE__, __LINE__);
+        return {};
+    }
+
+    State landed = expected;
+    if (open) {
+        ++figures.inFlight;
+        kxrel::apply(landed, *open);
+    }
+    if (found != expected && found != landed) {
+        QTest::qFail(qPrintable(QStringLiteral("after kill %1 (in flight: %2)\nexpected %3\n"
+                                               "found    %4")
+                                    .arg(figures.kills)
+                                    .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"),
+                                         kxrel::describe(expected), kxrel::describe(found))),
+                     __FILE__, __LINE__);
+    }
+    if (open && found == landed && landed != expected)
+        ++figures.inFlightLanded;
+
+    // Lost: a recipe whose change had returned that is missing or older in the file (the one
+    // in flight may have changed or deleted it).
+    for (auto c = expected.cbegin(); c != expected.cend(); ++c) {
+        for (auto r = c->cbegin(); r != c->cend(); ++r) {
+            ++figures.recordsChecked;
+            const bool touchedInFlight = open && (open->id == r.key() || open->category == c.key());
+            const auto category = found.constFind(c.key());
+            const bool there = category != found.cend() && category->value(r.key(), -1) == r.value();
+            if (!there && !touchedInFlight)
+                ++figures.recordsLost;
+        }
+    }
+
+    // Each backup kept beside the file is sound and opens with the password.
+    for (const QString &backup : RecipeBas::BackupFiles(file)) {
+        const QString check = kxrel::integrityCheck(backup);
+        if (check != QLatin1String("ok"))
+            QTest::qFail(qPrintable(backup + QStringLiteral(": ") + check), __FILE__, __LINE__);
+        try {
+            kxtest::categories(backup);
+        } catch (const std::exception &e) {
+            QTest::qFail(e.what(), __FILE__, __LINE__);
+        }
+        ++figures.backupsChecked;
+    }
+    return found;
+}
+
+void TestCrashSafety::killedWriterLosesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Recipe.mdb"));
+    kxtest::makeDatabase(file, {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0),
+                                                           storedRow(QStringLiteral("0-2"), 3)}},
+                                {QStringLiteral("Beef"), {storedRow(QStringLiteral("0-3"), 0)}}});
+    State state;
+    {
+        QString problem;
+        state = kxrel::readState(file, &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QCOMPARE(kxrel::recipeCount(state), 3);
+    }
+
+    // Seeded: the same waits every time (what the writer has reached by then still varies).
+    QRandomGenerator random(20240607);
+    Figures figures;
+    QElapsedTimer clock;
+    clock.start();
+    for (int run = 1; figures.kills < WantedKills && clock.elapsed() < TimeBudgetMs; ++run) {
+        const QString journal = dir.filePath(QStringLiteral("journal-%1.txt").arg(run));
+        QProcess writer;
+        writer.setProgram(kxrel::helperPath());
+        writer.setArguments({QStringLiteral("write"), dir.path(), journal, QString::number(run)});
+        writer.setProcessChannelMode(QProcess::SeparateChannels);
+        writer.start();
+        QVERIFY2(writer.waitForStarted(10000), qPrintable(writer.errorString()));
+        while (!writer.canReadLine() && writer.state() == QProcess::Running)
+            writer.waitForReadyRead(100);
+        QVERIFY2(writer.readLine().trimmed() == "ready",
+                 qPrintable(QString::fromUtf8(writer.readAllStandardError())));
+
+        // Anywhere from before the first change to several changes in.
+        QThread::msleep(random.bounded(5u, 250u));
+        QVERIFY2(writer.state() == QProcess::Running,
+                 qPrintable(QString::fromUtf8(writer.readAllStandardError())));
+        ::kill(pid_t(writer.processId()), SIGKILL);
+        QVERIFY(writer.waitForFinished(10000));
+        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+        ++figures.kills;
+
+        state = checkAfterKill(dir.path(), journal, state, figures);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    qInfo("crash safety: %d kills survived in %lld ms; %d changes returned before a kill; "
+          "%d kills during a change (%d of those changes landed whole, the rest not at all); "
+          "%d records checked, %d lost; %d backup checks",
+          figures.kills, clock.elapsed(), figures.changesReturned, figures.inFlight,
+          figures.inFlightLanded, figures.recordsChecked, figures.recordsLost,
+          figures.backupsChecked);
+    QCOMPARE(figures.recordsLost, 0);
+    QVERIFY2(figures.kills >= LeastKills, "too few kills in the time allowed");
+    // Kills must land in the middle of changes, or the test proves nothing.
+    QVERIFY(figures.inFlight > figures.kills / 4);
+    QVERIFY(figures.changesReturned > figures.kills);
+}
+
+QTEST_GUILESS_MAIN(TestCrashSafety)
+#include "test_crash_safety.moc"
