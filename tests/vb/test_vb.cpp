@@ -1,0 +1,110 @@
+// The platform layer the program talks through: the real dialogs, blank trimming, and the text
+// boxes that give back exactly what they were given.
+#include "platform/vb/MsgBox.h"
+#include "platform/vb/Strings.h"
+#include "platform/vb/TextBox.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+class TestVb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void questionAnswersNoToEnterAndEscape_data();
+    void questionAnswersNoToEnterAndEscape();
+    void inputBoxGivesTheTextOrNothing();
+    void trimRemovesBlanksOnly();
+    void boxesGiveBackExactlyWhatTheyWereGiven();
+};
+
+namespace {
+
+// Presses a key in the next modal dialog once it is up.
+void pressInNextDialog(Qt::Key key, const QString &typed = QString())
+{
+    QTimer::singleShot(0, [key, typed] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        if (!typed.isEmpty())
+            QTest::keyClicks(dialog->findChild<QLineEdit *>(), typed);
+        QTest::keyClick(dialog, key);
+    });
+}
+
+} // namespace
+
+void TestVb::questionAnswersNoToEnterAndEscape_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("answer");
+    const int question = vb::vbYesNo + vb::vbCritical + vb::vbDefaultButton2;
+    QTest::newRow("Enter on a question") << int(Qt::Key_Return) << question << int(vb::vbNo);
+    QTest::newRow("Escape on a question") << int(Qt::Key_Escape) << question << int(vb::vbNo);
+    QTest::newRow("Enter, Yes the default") << int(Qt::Key_Return) << int(vb::vbYesNo) << int(vb::vbYes);
+    QTest::newRow("Enter on a message") << int(Qt::Key_Return) << int(vb::vbOKOnly) << int(vb::vbOK);
+}
+
+void TestVb::questionAnswersNoToEnterAndEscape()
+{
+    QFETCH(int, key);
+    QFETCH(int, flags);
+    QFETCH(int, answer);
+    pressInNextDialog(Qt::Key(key));
+    QCOMPARE(vb::MsgBox(QStringLiteral("Do you want to continue ?"), flags, QStringLiteral("Warnning")),
+             answer);
+}
+
+void TestVb::inputBoxGivesTheTextOrNothing()
+{
+    pressInNextDialog(Qt::Key_Return, QStringLiteral("Soups"));
+    QCOMPARE(vb::InputBox(QStringLiteral("Enter a Name For New Category"),
+                          QStringLiteral("Create New Category")),
+             QStringLiteral("Soups"));
+    pressInNextDialog(Qt::Key_Escape, QStringLiteral("Typed, then cancelled"));
+    QCOMPARE(vb::InputBox(QStringLiteral("Enter a Name For New Category")), QString());
+}
+
+void TestVb::trimRemovesBlanksOnly()
+{
+    QCOMPARE(vb::Trim(QStringLiteral("  Soup  ")), QStringLiteral("Soup"));
+    QCOMPARE(vb::Trim(QStringLiteral("\t Soup \r\n")), QStringLiteral("\t Soup \r\n"));
+    QCOMPARE(vb::Trim(QStringLiteral("   ")), QString());
+    QCOMPARE(vb::Trim(QString()), QString());
+}
+
+void TestVb::boxesGiveBackExactlyWhatTheyWereGiven()
+{
+    const QString stored = QStringLiteral("a\r\nb\tc") + QChar(0) + QStringLiteral("\u00a0d ");
+    vb::MemoTextBox memo;
+    memo.SetText(stored);
+    QCOMPARE(memo.Text(), stored);
+    // Once the user types, the box gives what it shows.
+    memo.SetLocked(false);
+    memo.show();
+    memo.setFocus();
+    memo.moveCursor(QTextCursor::End);
+    QTest::keyClicks(&memo, QStringLiteral("x"));
+    QVERIFY(memo.Text().endsWith(QStringLiteral("x")));
+    QVERIFY(!memo.Text().contains(QStringLiteral("\r\n")));
+
+    vb::LineTextBox line;
+    line.show();
+    line.SetText(QStringLiteral("Leek  "));
+    QCOMPARE(line.Text(), QStringLiteral("Leek  "));
+    line.SetLocked(true);
+    QTest::keyClicks(&line, QStringLiteral("x")); // a locked box takes nothing
+    QCOMPARE(line.Text(), QStringLiteral("Leek  "));
+    line.SetLocked(false);
+    line.end(false);
+    QTest::keyClick(&line, Qt::Key_Backspace);
+    QCOMPARE(line.Text(), QStringLiteral("Leek "));
+}
+
+QTEST_MAIN(TestVb)
+#include "test_vb.moc"
