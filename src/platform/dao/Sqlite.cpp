@@ -171,9 +171,16 @@ void Statement::bindText(int index, const QString &text)
     // A null pointer would bind NULL, so an empty text gets a real (empty) buffer. The length
     // is given in bytes: embedded NUL characters are kept.
     static const char16_t empty[1] = {0};
-    const void *data =
-        text.isEmpty() ? static_cast<const void *>(empty) : static_cast<const void *>(text.utf16());
-    const int rc = sqlite3_bind_text16(m_stmt, index, data, int(text.size() * 2), SQLITE_TRANSIENT);
+    // SQLite takes a leading U+FEFF or U+FFFE of UTF-16 text for a byte-order mark: it drops
+    // it, and after U+FFFE reads the rest byte-swapped. A mark of the machine's own order in
+    // front is the one it drops, so such a text is stored as it was given.
+    const char16_t first = text.isEmpty() ? 0 : text.front().unicode();
+    const QString marked = first == 0xFEFF || first == 0xFFFE ? QChar(0xFEFF) + text : QString();
+    const QString &bound = marked.isNull() ? text : marked;
+    const void *data = bound.isEmpty() ? static_cast<const void *>(empty)
+                                       : static_cast<const void *>(bound.utf16());
+    const int rc =
+        sqlite3_bind_text16(m_stmt, index, data, int(bound.size() * 2), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
         fail(rc);
 }
