@@ -7,6 +7,30 @@
 
 namespace RecipeBas {
 
+namespace {
+
+// The tree tells its nodes apart by key in lower case, the root's key "AB" among them. A
+// category it could not tell from the root or from another category would keep the whole
+// tree from loading ever after, so such a name is refused before any table is made.
+void refuseNameTheTreeCannotShow(dao::Database &database, const QString &name)
+{
+    const QString key = name.toLower();
+    QString clash = key == RootKey.toLower() ? RootText : QString();
+    for (const dao::TableDef &def : database.TableDefs()) {
+        // Names equal without regard to case are the engine's to refuse, with its own reason.
+        if (clash.isEmpty() && def.Name().toLower() == key &&
+            QString::compare(def.Name(), name, Qt::CaseInsensitive) != 0)
+            clash = def.Name();
+    }
+    if (!clash.isEmpty())
+        throw dao::Error(dao::errInvalidName,
+                         QStringLiteral("The name \"%1\" cannot be told apart from \"%2\" in the "
+                                        "tree of recipes. Please choose another name.")
+                             .arg(name, clash));
+}
+
+} // namespace
+
 void AppendCategoryTable(dao::Database &db, const QString &name)
 {
     dao::TableDef def = db.CreateTableDef(name);
@@ -28,6 +52,7 @@ void CreateCategory()
     // engine refuses a name it cannot take (taken, too long, reserved...) with the reason, and
     // then no table is made.
     auto local = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+    refuseNameTheTreeCannotShow(*local, NewCategoryName);
     KeepBackupBeforeChange();
     AppendCategoryTable(*local, NewCategoryName);
     local->Close();
