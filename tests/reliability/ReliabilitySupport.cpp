@@ -34,6 +34,38 @@ QString integrityCheck(const QString &path)
     return result;
 }
 
+QString execSql(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    QString message;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
+        message = QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        char *error = nullptr;
+        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+            message = QString::fromUtf8(error ? error : "failed");
+        sqlite3_free(error);
+    }
+    sqlite3_close(db);
+    return message;
+}
+
+qint64 queryInt(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    qint64 value = -1;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
+                        nullptr) == SQLITE_OK) {
+        sqlite3_stmt *stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            value = sqlite3_column_int64(stmt, 0);
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close_v2(db);
+    return value;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);

@@ -1,0 +1,400 @@
+// Hostile files: Recipe.mdb missing, empty, cut short, a text file, another program's SQLite
+// file, ours with another password, damaged at random places, write-protected, and locked by
+// another program in the middle of a write. Through the real start-up (load and show) and
+// through commands, the program says what is wrong, never crashes, and leaves the file as it
+// was: byte for byte after start-up and after every command it refuses.
+#include "MainFixture.h"
+#include "ReliabilitySupport.h"
+
+#include "platform/dao/Maintenance.h"
+#include "store/Backup.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using kxtest::Category;
+
+namespace {
+
+constexpr int LockTimeoutMs = 300;
+constexpr int DamagedCopies = 24;
+
+QList<Category> kitchen()
+{
+    const auto row = [](const char *name) {
+        return kxtest::Row{QString::fromUtf8(name) + QLatin1Char(' '), QStringLiteral("Ann "),
+                           QStringLiteral("salt, water ").repeated(40), QStringLiteral("cook ")};
+    };
+    return {{QStringLiteral("Beef"), {row("Stew"), row("Roast")}},
+            {QStringLiteral("Soups"), {row("Leek"), row("Pea"), row("Onion")}},
+            {QStringLiteral("zzzNothing"), {}}};
+}
+
+enum class Hostile
+{
+    Missing,
+    Empty,
+    Truncated,
+    TextFile,
+    OtherProgram,
+    OtherPassword,
+    FlippedBytes
+};
+
+// Makes the hostile file; `param` is the length kept (Truncated, negative: cut from the end)
+// or the seed (FlippedBytes). Returns what was done, for the log.
+QString makeHostile(const QString &file, Hostile kind, int param)
+{
+    switch (kind) {
+    case Hostile::Missing:
+        return QStringLiteral("no file");
+    case Hostile::Empty:
+        kxrel::writeFile(file, QByteArray(""));
+        return QStringLiteral("empty file");
+    case Hostile::TextFile:
+        kxrel::writeFile(file, "Beef stew: 1 kg beef, 2 onions, salt.\nCook for two hours.\n");
+        return QStringLiteral("text file");
+    case Hostile::OtherProgram:
+        kxrel::execSql(file, "CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT);"
+                             "INSERT INTO notes (body) VALUES ('buy milk');");
+        return QStringLiteral("another program's SQLite file");
+    case Hostile::OtherPassword:
+        kxtest::makeDatabase(file, kitchen(), QStringLiteral("not the password"));
+        return QStringLiteral("our file with another password");
+    case Hostile::Truncated: {
+        kxtest::makeDatabase(file, kitchen());
+        const QByteArray bytes = kxrel::fileBytes(file);
+        const qsizetype kept = param >= 0 ? param : bytes.size() + param;
+        kxrel::writeFile(file, bytes.left(kept));
+        return QStringLiteral("cut to %1 of %2 bytes").arg(kept).arg(bytes.size());
+    }
+    case Hostile::FlippedBytes: {
+        kxtest::makeDatabase(file, kitchen());
+        QByteArray bytes = kxrel::fileBytes(file);
+        QRandomGenerator random{quint32(param)};
+        const int flips = 1 + int(random.bounded(16u));
+        QStringList places;
+        for (int i = 0; i < flips; ++i) {
+            const qsizetype at = qsizetype(random.bounded(quint32(bytes.size())));
+            bytes[at] = char(bytes[at] ^ char(1 + random.bounded(255u)));
+            places.append(QString::number(at));
+        }
+        kxrel::writeFile(file, bytes);
+        return QStringLiteral("bytes changed at %1").arg(places.join(QLatin1Char(',')));
+    }
+    }
+    return QString();
+}
+
+// SQLite's integrity check on a copy, so that the file itself is not even opened.
+QString integrityOfCopy(const QString &file)
+{
+    const QString probe = file + QStringLiteral(".probe");
+    QFile::remove(probe);
+    if (!QFile::copy(file, probe))
+        return QStringLiteral("no file");
+    const QString result = kxrel::integrityCheck(probe);
+    QFile::remove(probe);
+    return result;
+}
+
+struct Figures
+{
+    int files = 0;
+    int damagedCopies = 0;
+    int damagedReported = 0;
+    int reportedAtStart = 0;
+    int commands = 0;
+    int refused = 0;
+    int accepted = 0;
+};
+
+Figures g_figures;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Hostile)
+
+class TestHostileFiles : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void hostileFileIsReportedAndLeftAsItWas_data();
+    void hostileFileIsReportedAndLeftAsItWas();
+    void writeProtectedFileIsLeftAsItWas_data();
+    void writeProtectedFileIsLeftAsItWas();
+    void lockedFileMakesACommandWaitThenSaySo_data();
+    void lockedFileMakesACommandWaitThenSaySo();
+    void lockedFileAtStartUpIsReported();
+};
+
+void TestHostileFiles::initTestCase()
+{
+    // Waiting for a lock takes this long before the engine gives up, instead of 5 s.
+    dao::DBEngine::SetLockTimeout(LockTimeoutMs);
+}
+
+void TestHostileFiles::cleanupTestCase()
+{
+    dao::DBEngine::SetLockTimeout(5000);
+    qInfo("hostile files: %d files tried (%d of them damaged copies with bytes changed at random "
+          "places, %d of those found damaged at start-up, the others opening normally); %d "
+          "reported at start-up; %d commands tried, %d refused with a message and the file "
+          "left byte for byte, %d carried out on a file that passed the checks",
+          g_figures.files, g_figures.damagedCopies, g_figures.damagedReported,
+          g_figures.reportedAtStart, g_figures.commands, g_figures.refused, g_figures.accepted);
+}
+
+void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas_data()
+{
+    QTest::addColumn<Hostile>("kind");
+    QTest::addColumn<int>("param");
+    QTest::addColumn<QString>("reason"); // what the start-up message says; "" when it may start
+    QTest::newRow("missing") << Hostile::Missing << 0 << QStringLiteral("does not exist");
+    QTest::newRow("empty") << Hostile::Empty << 0 << QStringLiteral("empty");
+    QTest::newRow("cut to 50 bytes") << Hostile::Truncated << 50 << QStringLiteral("Reason");
+    QTest::newRow("cut to 3000 bytes") << Hostile::Truncated << 3000 << QStringLiteral("Reason");
+    QTest::newRow("last page cut off") << Hostile::Truncated << -4096 << QStringLiteral("damaged");
+    // The last byte of the last page is free space: SQLite reads the file as whole.
+    QTest::newRow("last byte cut off") << Hostile::Truncated << -1 << QString();
+    QTest::newRow("text file") << Hostile::TextFile << 0 << QStringLiteral("not a database");
+    QTest::newRow("other program") << Hostile::OtherProgram << 0
+                                   << QStringLiteral("database of another program");
+    QTest::newRow("other password") << Hostile::OtherPassword << 0
+                                    << QStringLiteral("password");
+    // Seeded, so every run damages the same places.
+    for (int seed = 1; seed <= DamagedCopies; ++seed)
+        QTest::addRow("damaged copy %d", seed) << Hostile::FlippedBytes << seed << QString();
+}
+
+void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
+{
+    QFETCH(Hostile, kind);
+    QFETCH(int, param);
+    QFETCH(QString, reason);
+    MainFixture f;
+    const QString made = makeHostile(f.file(), kind, param);
+    const QByteArray original = kxrel::fileBytes(f.file()); // null when there is none
+    const bool soundBefore = !original.isNull() && integrityOfCopy(f.file()) == QLatin1String("ok");
+    ++g_figures.files;
+    if (kind == Hostile::FlippedBytes)
+        ++g_figures.damagedCopies;
+
+    // Start-up: the window opens, and says once what is wrong, naming the file.
+    f.start();
+    QVERIFY(f.form->isVisible());
+    const QString problem = f.form->startupProblem();
+    QVERIFY2(reason.isEmpty() || problem.contains(reason, Qt::CaseInsensitive),
+             qPrintable(made + QStringLiteral(": ") + problem));
+    if (!problem.isEmpty()) {
+        ++g_figures.reportedAtStart;
+        if (kind == Hostile::FlippedBytes)
+            ++g_figures.damagedReported;
+        QTRY_COMPARE(f.dialogs.asked().size(), 1);
+        QCOMPARE(f.dialogs.asked().at(0).text, problem);
+        QCOMPARE(f.dialogs.asked().at(0).flags & vb::vbCritical, int(vb::vbCritical));
+        QVERIFY(problem.contains(QDir::toNativeSeparators(f.file())));
+        QVERIFY2(!f.treeHasRecipes(), qPrintable(made + QStringLiteral(": ") + problem));
+    }
+    QCOMPARE(kxrel::fileBytes(f.file()), original);
+
+    // A command that changes the file: create a category.
+    QByteArray current = original;
+    const auto command = [&](const QString &what, const std::function<bool()> &accepted) {
+        ++g_figures.commands;
+        f.dialogs.clear();
+        if (accepted()) {
+            ++g_figures.accepted;
+            // Carried out only on a file the start-up found in order, and no worse after.
+            QVERIFY2(problem.isEmpty(), qPrintable(made + QStringLiteral(": ") + what));
+            if (soundBefore)
+                QCOMPARE(kxrel::integrityCheck(f.file()), QStringLiteral("ok"));
+            current = kxrel::fileBytes(f.file());
+            return;
+        }
+        ++g_figures.refused;
+        const QStringList said = f.dialogs.texts();
+        QVERIFY2(said.size() >= 2 && said.last().startsWith(QStringLiteral("Kitchenex could not")),
+                 qPrintable(made + QStringLiteral(": ") + said.join(QStringLiteral(" // "))));
+        QCOMPARE(f.dialogs.asked().last().flags & vb::vbCritical, int(vb::vbCritical));
+        QCOMPARE(kxrel::fileBytes(f.file()), current);
+    };
+    command(QStringLiteral("create a category"), [&] {
+        f.dialogs.answerText(QStringLiteral("Fresh"));
+        f.click(f.form->xpcmdbutton2);
+        return f.dialogs.texts().value(1) == QLatin1String("Fresh Category Created");
+    });
+    if (QTest::currentTestFailed())
+        return;
+    // And, where the tree shows a category, add a recipe to it.
+    if (QTreeWidgetItem *beef = f.category(QStringLiteral("Beef"))) {
+        Q_UNUSED(beef);
+        command(QStringLiteral("add a recipe"), [&] {
+            f.click(f.form->add);
+            f.clickNode(f.category(QStringLiteral("Beef")));
+            f.type(QStringLiteral("Goulash"), QStringLiteral("Ann"), QStringLiteral("beef"),
+                   QStringLiteral("stew"));
+            f.dialogs.answer(vb::vbYes);
+            f.click(f.form->Save);
+            return f.dialogs.texts().value(1) == QLatin1String("Recipe Added");
+        });
+    }
+    if (original.isNull())
+        QVERIFY(!QFile::exists(f.file())); // never created
+    // No backup is ever a copy of a damaged file.
+    for (const QString &backup : RecipeBas::BackupFiles(f.file()))
+        QVERIFY2(dao::Maintenance::QuickCheck(backup).isEmpty(), qPrintable(made));
+}
+
+void TestHostileFiles::writeProtectedFileIsLeftAsItWas_data()
+{
+    QTest::addColumn<bool>("folderWritable");
+    QTest::newRow("in a writable folder") << true;
+    QTest::newRow("in a write-protected folder") << false;
+}
+
+void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
+{
+    QFETCH(bool, folderWritable);
+    // The window runs in a second program which, started as root, gives up root's privileges:
+    // for root, file modes do not stop a write.
+    QTemporaryDir dir;
+    QTemporaryDir home;
+    const QString file = dir.filePath(QStringLiteral("Recipe.mdb"));
+    kxtest::makeDatabase(file, kitchen());
+    const QByteArray original = kxrel::fileBytes(file);
+    QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0444), 0);
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), folderWritable ? 0777 : 0555), 0);
+    QCOMPARE(::chmod(QFile::encodeName(home.path()).constData(), 0777), 0);
+    ++g_figures.files;
+    ++g_figures.commands;
+
+    QProcess window;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path());
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    window.setProcessEnvironment(environment);
+    window.start(kxrel::helperPath(),
+                 {QStringLiteral("window"), dir.path(), QStringLiteral("Beef")});
+    QVERIFY(window.waitForFinished(60000));
+    const QString errors = QString::fromUtf8(window.readAllStandardError());
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    if (window.exitCode() == 2 && errors.contains(QStringLiteral("privileges")))
+        QSKIP("running as root and cannot give up root's privileges: a write-protected file "
+              "cannot be checked here");
+    QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(window.exitCode() == 0, qPrintable(errors));
+
+    const QStringList said =
+        QString::fromUtf8(window.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Started without a problem; the save asked for the category and was refused, saying why.
+    QVERIFY2(said.size() == 2, qPrintable(said.join(QStringLiteral(" // "))));
+    QVERIFY(said[0].startsWith(QStringLiteral("The Category is: BEEF")));
+    QVERIFY2(said[1].startsWith(QStringLiteral("Kitchenex could not save the new recipe")),
+             qPrintable(said[1]));
+    const QString why = folderWritable ? QStringLiteral("write-protected")
+                                       : QStringLiteral("No backup copy");
+    QVERIFY2(said[1].contains(why), qPrintable(said[1]));
+    ++g_figures.refused;
+    QCOMPARE(kxrel::fileBytes(file), original);
+    QCOMPARE(QFileInfo(file).permissions() & (QFile::WriteOwner | QFile::WriteGroup |
+                                               QFile::WriteOther),
+             QFileDevice::Permissions());
+    // The backup made before the write is a sound copy; none is made in a protected folder.
+    const QStringList backups = RecipeBas::BackupFiles(file);
+    QCOMPARE(backups.size(), folderWritable ? 1 : 0);
+    if (folderWritable) {
+        QVERIFY(dao::Maintenance::QuickCheck(backups[0]).isEmpty());
+        QCOMPARE(kxtest::readCategory(backups[0], QStringLiteral("Soups")),
+                 kxtest::readCategory(file, QStringLiteral("Soups")));
+    }
+}
+
+void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("immediate: others may read") << QStringLiteral("immediate");
+    QTest::newRow("exclusive: others may not read") << QStringLiteral("exclusive");
+}
+
+void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo()
+{
+    QFETCH(QString, mode);
+    MainFixture f;
+    f.open(kitchen());
+    const QStringList typed = {QStringLiteral("Locked-out stew"), QStringLiteral("Ann"),
+                               QStringLiteral("beef, patience"), QStringLiteral("wait")};
+    f.click(f.form->add);
+    f.clickNode(f.category(QStringLiteral("Beef")));
+    f.type(typed[0], typed[1], typed[2], typed[3]);
+
+    // Another program begins a write and holds it.
+    QProcess other;
+    other.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), mode});
+    QVERIFY(other.waitForReadyRead(10000));
+    QCOMPARE(other.readLine().trimmed(), QByteArray("locked"));
+    const QByteArray original = kxrel::fileBytes(f.file());
+    ++g_figures.files;
+    ++g_figures.commands;
+
+    QElapsedTimer waited;
+    waited.start();
+    f.dialogs.answer(vb::vbYes);
+    f.click(f.form->Save);
+    const qint64 ms = waited.elapsed();
+    const QStringList said = f.dialogs.texts();
+    QCOMPARE(said.size(), 2);
+    QVERIFY2(said[1].startsWith(QStringLiteral("Kitchenex could not save the new recipe")) &&
+                 said[1].contains(QStringLiteral("in use by another program")),
+             qPrintable(said[1]));
+    QVERIFY2(ms >= LockTimeoutMs * 2 / 3, "the command did not wait for the other program");
+    ++g_figures.refused;
+    // Nothing lost: the typed recipe is still in the boxes, the file as it was.
+    QCOMPARE(f.boxes(), typed);
+    QCOMPARE(kxrel::fileBytes(f.file()), original);
+
+    // The other program lets go; the same Save goes through.
+    other.write("\n");
+    QVERIFY(other.waitForFinished(10000));
+    QCOMPARE(other.exitCode(), 0);
+    f.dialogs.clear();
+    f.dialogs.answer(vb::vbYes);
+    f.click(f.form->Save);
+    QCOMPARE(f.dialogs.texts().value(1), QStringLiteral("Recipe Added"));
+    QCOMPARE(f.rows(QStringLiteral("Beef")).last().at(0), QStringLiteral("Locked-out stew "));
+    QCOMPARE(kxrel::integrityCheck(f.file()), QStringLiteral("ok"));
+}
+
+void TestHostileFiles::lockedFileAtStartUpIsReported()
+{
+    MainFixture f;
+    kxtest::makeDatabase(f.file(), kitchen());
+    QProcess other;
+    other.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), QStringLiteral("exclusive")});
+    QVERIFY(other.waitForReadyRead(10000));
+    const QByteArray original = kxrel::fileBytes(f.file());
+    ++g_figures.files;
+    f.start();
+    QVERIFY2(f.form->startupProblem().contains(QStringLiteral("in use by another program")),
+             qPrintable(f.form->startupProblem()));
+    ++g_figures.reportedAtStart;
+    QCOMPARE(kxrel::fileBytes(f.file()), original);
+    other.write("\n");
+    QVERIFY(other.waitForFinished(10000));
+    // Started again once the other program is done, the tree is there.
+    f.form->close();
+    f.start();
+    QVERIFY(f.form->startupProblem().isEmpty());
+    QVERIFY(f.category(QStringLiteral("Soups")));
+}
+
+QTEST_MAIN(TestHostileFiles)
+#include "test_hostile_files.moc"
