@@ -66,15 +66,17 @@ void RecordsetState::open()
         raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
                                                     "its records have no row number."));
 
-    m_onRecord = fetchFrom(FirstRowid);
+    // One row is enough to stand on the first record; the fields a walk asks for are read
+    // ahead with the page that follows.
+    m_onRecord = fetchFrom(FirstRowid, 1);
     if (m_onRecord)
-        m_current = m_ahead.front().rowid;
+        m_current = aheadFront();
 }
 
 void RecordsetState::release()
 {
     m_closed = true;
-    m_ahead.clear();
+    clearAhead();
     m_buffer.clear();
     m_touched.clear();
     m_mode = Mode::None;
@@ -113,7 +115,7 @@ void RecordsetState::checkField(int index) const
 
 bool RecordsetState::aheadIsFresh() const
 {
-    return !m_ahead.empty() && m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
+    return aheadCount() > 0 && m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
            m_pageAge.elapsed() < PageLifetimeMs;
 }
 
@@ -153,14 +155,29 @@ void RecordsetState::loadCurrentRow()
     m_rowAge.start();
 }
 
-bool RecordsetState::fetchFrom(qint64 from)
+const QVariant &RecordsetState::aheadValue(int field) const
+{
+    return m_aheadValues[m_aheadPos * m_pageColumns.size() + size_t(m_pageSlot[size_t(field)])];
+}
+
+void RecordsetState::clearAhead()
+{
+    m_aheadRowids.clear();
+    m_aheadValues.clear();
+    m_aheadPos = 0;
+    m_aheadFromFirst = false;
+}
+
+bool RecordsetState::fetchFrom(qint64 from, int maxRows)
 {
     if (!m_pageStmt.isPrepared()) {
         m_pageColumns.clear();
         m_pageHas = m_readAhead;
+        m_pageSlot.assign(size_t(fields.size()), -1);
         QString sql = QStringLiteral("SELECT ") + m_rowid;
         for (int i = 0; i < fields.size(); ++i) {
             if (m_readAhead[size_t(i)]) {
+                m_pageSlot[size_t(i)] = int(m_pageColumns.size());
                 m_pageColumns.push_back(i);
                 sql += QStringLiteral(", ") + quoteIdentifier(fields[i].Name);
             }
@@ -171,25 +188,24 @@ bool RecordsetState::fetchFrom(qint64 from)
                            doing(QStringLiteral("reading the table %1")));
     }
 
-    m_ahead.clear();
+    clearAhead();
+    m_aheadFromFirst = from == FirstRowid;
     m_pageStmt.bindInt64(1, from);
+    const size_t columns = m_pageColumns.size();
     qint64 bytes = 0;
-    while (int(m_ahead.size()) < PageRows && bytes < PageBytes && m_pageStmt.step()) {
-        Row row;
-        row.rowid = m_pageStmt.columnInt64(0);
-        row.values.resize(size_t(fields.size()));
-        for (size_t c = 0; c < m_pageColumns.size(); ++c) {
+    while (int(m_aheadRowids.size()) < maxRows && bytes < PageBytes && m_pageStmt.step()) {
+        m_aheadRowids.push_back(m_pageStmt.columnInt64(0));
+        for (size_t c = 0; c < columns; ++c) {
             const int column = int(c) + 1;
-            row.values[size_t(m_pageColumns[c])] = m_pageStmt.columnValue(column);
+            m_aheadValues.push_back(m_pageStmt.columnValue(column));
             bytes += m_pageStmt.columnBytes16(column);
         }
-        m_ahead.push_back(std::move(row));
     }
     // Resetting ends the read: no lock is held once the engine call returns.
     m_pageStmt.reset();
     m_pageGeneration = writeGeneration();
     m_pageAge.start();
-    return !m_ahead.empty();
+    return aheadCount() > 0;
 }
 
 void RecordsetState::requireCurrent() const
@@ -212,10 +228,20 @@ QVariant RecordsetState::value(int index)
         m_readAhead[i] = true;
         m_pageStmt.finalize(); // pages read from now on hold this field too
     }
-    if (aheadIsFresh() && m_ahead.front().rowid == m_current && m_pageHas[i])
-        return m_ahead.front().values[i];
-    // The rows read ahead lack this field: the current record is read whole, once, so that
-    // showing one record costs one query however many of its fields are asked for.
+    if (aheadIsFresh() && aheadFront() == m_current && m_pageHas[i])
+        return aheadValue(index);
+    if (aheadCount() <= 1) {
+        // Nothing is read ahead past this record: the page that the next move would read is
+        // read now, from this record on and with this field, so that a walk asking for a
+        // field costs one query per page.
+        if (fetchFrom(m_current, PageRows) && aheadFront() == m_current)
+            return aheadValue(index);
+        // Another record set or program deleted it.
+        m_deleted = true;
+        requireCurrent();
+    }
+    // Other rows are read ahead without this field: the current record is read whole, once,
+    // so that showing one record costs one query however many of its fields are asked for.
     if (!rowIsFresh())
         loadCurrentRow();
     return m_row[i];
@@ -236,11 +262,14 @@ void RecordsetState::moveFirst()
     ensureOpen();
     m_mode = Mode::None;
     m_deleted = false;
-    m_onRecord = fetchFrom(FirstRowid);
+    // Rows just read from the first record (by the open, typically) are not read again.
+    if (!(m_aheadFromFirst && m_aheadPos == 0 && aheadIsFresh()))
+        fetchFrom(FirstRowid, PageRows);
+    m_onRecord = aheadCount() > 0;
     if (!m_onRecord)
         raise(errNoCurrentRecord,
               QStringLiteral("There is no current record: the table %1 has no records."));
-    m_current = m_ahead.front().rowid;
+    m_current = aheadFront();
 }
 
 void RecordsetState::moveNext()
@@ -250,16 +279,16 @@ void RecordsetState::moveNext()
         raise(errNoCurrentRecord, QStringLiteral("There is no current record: the end of the "
                                                  "table %1 has been reached."));
     m_mode = Mode::None;
-    if (aheadIsFresh() && m_ahead.size() >= 2 && m_ahead.front().rowid == m_current &&
+    if (aheadIsFresh() && aheadCount() >= 2 && aheadFront() == m_current &&
         m_pageHas == m_readAhead) {
-        m_ahead.pop_front();
-    } else if (m_current == LastRowid || !fetchFrom(m_current + 1)) {
-        m_ahead.clear();
+        ++m_aheadPos;
+    } else if (m_current == LastRowid || !fetchFrom(m_current + 1, PageRows)) {
+        clearAhead();
         m_onRecord = false;
         m_deleted = false;
         return;
     }
-    m_current = m_ahead.front().rowid;
+    m_current = aheadFront();
     m_deleted = false;
 }
 

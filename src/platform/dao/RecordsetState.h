@@ -9,7 +9,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -62,19 +61,17 @@ private:
         AddNew,
         Edit
     };
-    struct Row
-    {
-        qint64 rowid = 0;
-        std::vector<QVariant> values; // by field position; filled for the columns read ahead
-    };
-
     QString doing(const QString &what) const;
     [[noreturn]] void raise(int number, const QString &message) const;
     bool aheadIsFresh() const;
     bool rowIsFresh() const;
+    size_t aheadCount() const { return m_aheadRowids.size() - m_aheadPos; }
+    qint64 aheadFront() const { return m_aheadRowids[m_aheadPos]; }
+    const QVariant &aheadValue(int field) const;
+    void clearAhead();
     void loadCurrentRow();
-    // Reads a page of rows whose rowid is at least `from`; false when there is none.
-    bool fetchFrom(qint64 from);
+    // Reads up to maxRows rows whose rowid is at least `from`; false when there is none.
+    bool fetchFrom(qint64 from, int maxRows);
     void requireCurrent() const;
     void validateBuffer() const;
     void storeNew();
@@ -90,10 +87,17 @@ private:
     long m_count = 0;
     quint64 m_countGeneration = 0; // 0: not counted yet
 
-    std::deque<Row> m_ahead;        // front() is the current record when it is fresh
+    // The rows read ahead: their rowids, and their values of m_pageColumns row after row in
+    // one block, so that reading ahead allocates nothing per row. The row at m_aheadPos is the
+    // current record when it is fresh.
+    std::vector<qint64> m_aheadRowids;
+    std::vector<QVariant> m_aheadValues;
+    size_t m_aheadPos = 0;
+    bool m_aheadFromFirst = false;  // the rows ahead were read from the table's first record
     std::vector<bool> m_readAhead;  // columns asked for on this record set: read ahead
-    std::vector<bool> m_pageHas;    // columns the rows in m_ahead hold
+    std::vector<bool> m_pageHas;    // columns the rows read ahead hold
     std::vector<int> m_pageColumns; // field positions of the page statement's columns 1..n
+    std::vector<int> m_pageSlot;    // by field position: its place in a row read ahead, or -1
     quint64 m_pageGeneration = 0;
     QElapsedTimer m_pageAge;
 
