@@ -31,6 +31,15 @@ void bumpWriteGeneration()
     g_writeGeneration.fetch_add(1, std::memory_order_relaxed);
 }
 
+QString createTableSql(const QString &table, const QList<Field> &fields)
+{
+    QStringList columns;
+    for (const Field &field : fields)
+        columns.append(quoteIdentifier(field.Name) + QStringLiteral(" TEXT"));
+    return QStringLiteral("CREATE TABLE ") + quoteIdentifier(table) + QStringLiteral(" (") +
+           columns.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
 bool isReservedTableName(const QString &name)
 {
     return name.startsWith(QLatin1String("_kx_"), Qt::CaseInsensitive) ||
@@ -59,8 +68,8 @@ void Connection::exec(const QString &sql, const QString &doing)
 QStringList Connection::schemaObjectNames()
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"), path,
-                   QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type, sql FROM sqlite_master"),
+                   path, QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step())
         names.append(m_tablesStmt.columnText(0));
@@ -68,18 +77,21 @@ QStringList Connection::schemaObjectNames()
     return names;
 }
 
-QStringList Connection::tableNames()
+QStringList Connection::tableNames(QHash<QString, QString> *sql)
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type FROM sqlite_master"), path,
-                   QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type, sql FROM sqlite_master"),
+                   path, QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step()) {
         if (m_tablesStmt.columnText(1) != QLatin1String("table"))
             continue;
         const QString name = m_tablesStmt.columnText(0);
-        if (!isReservedTableName(name))
-            names.append(name);
+        if (isReservedTableName(name))
+            continue;
+        names.append(name);
+        if (sql)
+            sql->insert(name, m_tablesStmt.columnText(2));
     }
     m_tablesStmt.reset();
     // A fixed, locale-independent order: the same file lists the same way everywhere.
@@ -90,28 +102,81 @@ QStringList Connection::tableNames()
     return names;
 }
 
-QString Connection::resolveTable(const QString &name)
+QString Connection::resolveTable(const QString &name, QString *sql)
 {
-    const QStringList names = tableNames();
-    if (names.contains(name))
-        return name;
-    for (const QString &candidate : names) {
-        if (QString::compare(candidate, name, Qt::CaseInsensitive) == 0)
-            return candidate;
+    ensureOpen();
+    // The usual case, the name exactly as stored, is one look-up; only another spelling needs
+    // the whole list.
+    if (!isReservedTableName(name)) {
+        ensurePrepared(m_exactTableStmt, db(),
+                       QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND "
+                                      "name = ?1"),
+                       path, QStringLiteral("reading the list of tables"));
+        m_exactTableStmt.bindText(1, name);
+        const bool exact = m_exactTableStmt.step();
+        if (exact && sql)
+            *sql = m_exactTableStmt.columnText(0);
+        m_exactTableStmt.reset();
+        if (exact)
+            return name;
     }
-    return QString();
+    QHash<QString, QString> texts;
+    const QStringList names = tableNames(&texts);
+    QString found;
+    if (names.contains(name)) {
+        found = name;
+    } else {
+        for (const QString &candidate : names) {
+            if (QString::compare(candidate, name, Qt::CaseInsensitive) == 0) {
+                found = candidate;
+                break;
+            }
+        }
+    }
+    if (sql && !found.isEmpty())
+        *sql = texts.value(found);
+    return found;
 }
 
-QList<Field> Connection::fieldsOf(const QString &table)
+QList<Field> Connection::fieldsOf(const QString &table, const QString &sql)
 {
     ensureOpen();
     const QString doing =
         QStringLiteral("reading the fields of the table %1").arg(quotedName(table));
-    ensurePrepared(m_columnsStmt, db(), QStringLiteral("SELECT name FROM pragma_table_info(?1)"),
-                   path, doing);
-    ensurePrepared(m_bookkeepingStmt, db(),
-                   QStringLiteral("SELECT position, name, type, size FROM _kx_fields "
-                                  "WHERE table_name = ?1 ORDER BY position"),
+
+    // The bookkeeping says what each column was created as. When the table's stored CREATE
+    // text is the one the engine writes for the bookkeeping's fields, the table has exactly
+    // those columns: nothing else needs to be asked (asking SQLite for a table's columns
+    // compiles a statement each time).
+    if (!sql.isEmpty()) {
+        ensurePrepared(m_bookkeepingStmt, db(),
+                       QStringLiteral("SELECT position, name, type, size FROM _kx_fields "
+                                      "WHERE table_name = ?1 ORDER BY position"),
+                       path, doing);
+        QList<Field> fields;
+        bool described = true;
+        m_bookkeepingStmt.bindText(1, table);
+        while (m_bookkeepingStmt.step()) {
+            if (m_bookkeepingStmt.columnInt64(0) != fields.size())
+                described = false;
+            Field field;
+            field.Name = m_bookkeepingStmt.columnText(1);
+            const int type = int(m_bookkeepingStmt.columnInt64(2));
+            field.Type = type == dbText || type == dbMemo ? type : dbMemo;
+            field.Size = field.Type == dbText ? int(m_bookkeepingStmt.columnInt64(3)) : 0;
+            fields.append(field);
+        }
+        m_bookkeepingStmt.reset();
+        if (described && !fields.isEmpty() && createTableSql(table, fields) == sql)
+            return fields;
+    }
+    // The columns in order, each with what the bookkeeping says it was created as, in one
+    // query. A column the bookkeeping does not describe (the table was made or altered by
+    // another program) reads as Memo.
+    ensurePrepared(m_columnsStmt, db(),
+                   QStringLiteral("SELECT c.name, k.name, k.type, k.size "
+                                  "FROM pragma_table_info(?1) AS c LEFT JOIN _kx_fields AS k "
+                                  "ON k.table_name = ?1 AND k.position = c.cid ORDER BY c.cid"),
                    path, doing);
 
     QList<Field> fields;
@@ -121,25 +186,15 @@ QList<Field> Connection::fieldsOf(const QString &table)
         field.Name = m_columnsStmt.columnText(0);
         field.Type = dbMemo;
         field.Size = 0;
+        const int type = int(m_columnsStmt.columnInt64(2));
+        if (!m_columnsStmt.columnIsNull(1) && field.Name == m_columnsStmt.columnText(1) &&
+            (type == dbText || type == dbMemo)) {
+            field.Type = type;
+            field.Size = type == dbText ? int(m_columnsStmt.columnInt64(3)) : 0;
+        }
         fields.append(field);
     }
     m_columnsStmt.reset();
-
-    // The bookkeeping says what each column was created as; a column it does not describe
-    // (the table was made or altered by another program) reads as Memo.
-    m_bookkeepingStmt.bindText(1, table);
-    while (m_bookkeepingStmt.step()) {
-        const qint64 position = m_bookkeepingStmt.columnInt64(0);
-        if (position < 0 || position >= fields.size())
-            continue;
-        Field &field = fields[position];
-        const int type = int(m_bookkeepingStmt.columnInt64(2));
-        if (field.Name != m_bookkeepingStmt.columnText(1) || (type != dbText && type != dbMemo))
-            continue;
-        field.Type = type;
-        field.Size = type == dbText ? int(m_bookkeepingStmt.columnInt64(3)) : 0;
-    }
-    m_bookkeepingStmt.reset();
     return fields;
 }
 
@@ -171,6 +226,7 @@ void Connection::close()
         state->release();
     recordsets.clear();
     m_tablesStmt.finalize();
+    m_exactTableStmt.finalize();
     m_columnsStmt.finalize();
     m_bookkeepingStmt.finalize();
     beginStmt.finalize();

@@ -3,6 +3,7 @@
 #include "Field.h"
 #include "Sqlite.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,6 +18,10 @@ struct RecordsetState;
 // ahead drops them when it changes, so it never shows what another record set replaced.
 quint64 writeGeneration();
 void bumpWriteGeneration();
+
+// The CREATE TABLE text this engine writes for a table: every column TEXT, in order. SQLite
+// keeps it as written, so a table whose stored text is this one has exactly these columns.
+QString createTableSql(const QString &table, const QList<Field> &fields);
 
 // True for the names the engine keeps for itself ("_kx_..." and SQLite's "sqlite_..."): never
 // listed, never taken as a table name.
@@ -44,15 +49,18 @@ struct Connection
     // Runs SQL text that holds no value from outside (pragmas, transaction control).
     void exec(const QString &sql, const QString &doing);
 
-    // Names of the user's tables, case-insensitive alphabetical order, ties by exact name.
-    QStringList tableNames();
+    // Names of the user's tables, case-insensitive alphabetical order, ties by exact name;
+    // with `sql`, also each one's CREATE TABLE text as stored.
+    QStringList tableNames(QHash<QString, QString> *sql = nullptr);
     // Names of every object of the schema (tables, indexes, views, triggers), bookkeeping too.
     QStringList schemaObjectNames();
     // The stored name of the user's table that matches `name` without regard to case
-    // (an exact match wins), or an empty string.
-    QString resolveTable(const QString &name);
-    // The fields of a table as created; columns without bookkeeping read as Memo.
-    QList<Field> fieldsOf(const QString &table);
+    // (an exact match wins), or an empty string; `sql` gets its CREATE TABLE text as stored.
+    QString resolveTable(const QString &name, QString *sql = nullptr);
+    // The fields of a table as created; columns without bookkeeping read as Memo. `sql` is the
+    // table's CREATE TABLE text as just read: when the bookkeeping describes exactly that
+    // table, the fields come from the bookkeeping alone, without asking SQLite for the columns.
+    QList<Field> fieldsOf(const QString &table, const QString &sql = QString());
 
     // Closes the file and every record set still open on it.
     void close();
@@ -67,6 +75,7 @@ struct Connection
 
 private:
     Statement m_tablesStmt;
+    Statement m_exactTableStmt;
     Statement m_columnsStmt;
     Statement m_bookkeepingStmt;
 };

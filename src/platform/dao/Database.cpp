@@ -21,9 +21,10 @@ void TableDefCollection::ensureLoaded() const
     if (m_loaded)
         return;
     QList<TableDef> defs;
-    for (const QString &name : conn.tableNames()) {
+    QHash<QString, QString> sql;
+    for (const QString &name : conn.tableNames(&sql)) {
         TableDef def(name);
-        def.Fields().m_fields = conn.fieldsOf(name);
+        def.Fields().m_fields = conn.fieldsOf(name, sql.value(name));
         defs.append(def);
     }
     m_defs = defs;
@@ -93,12 +94,7 @@ void TableDefCollection::Append(const TableDef &def)
                                             .arg(quotedFile(conn.path), quotedName(existing)));
     }
 
-    QStringList columns;
-    for (const Field &field : fields)
-        columns.append(quoteIdentifier(field.Name) + QStringLiteral(" TEXT"));
-    conn.exec(QStringLiteral("CREATE TABLE ") + quoteIdentifier(name) + QStringLiteral(" (") +
-                  columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
-              doing);
+    conn.exec(detail::createTableSql(name, fields), doing);
 
     detail::Statement record;
     record.prepare(conn.db(),
@@ -167,11 +163,12 @@ TableDefCollection &Database::TableDefs()
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString &name)
 {
     m_conn->ensureOpen();
-    const QString table = m_conn->resolveTable(name);
+    QString sql;
+    const QString table = m_conn->resolveTable(name, &sql);
     if (table.isEmpty())
         throw Error(errTableNotFound, QStringLiteral("The database %1 has no table %2.")
                                           .arg(quotedFile(m_conn->path), quotedName(name)));
-    QList<Field> fields = m_conn->fieldsOf(table);
+    QList<Field> fields = m_conn->fieldsOf(table, sql);
     auto state = std::make_unique<detail::RecordsetState>(m_conn, table, std::move(fields));
     state->open();
     return std::unique_ptr<Recordset>(new Recordset(std::move(state)));
