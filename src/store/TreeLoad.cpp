@@ -36,10 +36,9 @@ void stageRecipes()
     QStringList names;
     names.reserve(count);
     for (long counter = 1; counter <= count; ++counter) {
-        vb::ResumeNext([&names] {
-            const QVariant value = rs->Fields(0).Value();
-            names.append(vb::Trim(value.toString() + QLatin1Char(' ')));
-        });
+        // The name with one blank appended and the blanks around it removed: that is the
+        // name without its blanks, so the blank is never appended.
+        vb::ResumeNext([&names] { names.append(vb::Trim(rs->Fields(0).Value().toString())); });
         vb::ResumeNext([] { rs->MoveNext(); });
     }
     view->List1->addItems(names);
