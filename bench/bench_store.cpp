@@ -5,7 +5,8 @@
 // - ShowRecipe: a plain SQLite scan for the name, reading the four fields of the match.
 // Add, update and delete are timed with the tree reload that follows each of them.
 //
-// Usage: kx-bench-store [loadtree] [show] [edit]   (all of them when none is named)
+// Usage: kx-bench-store [loadtree | loadtree:1000 | loadtree:10000 | loadtree:100000] [show]
+//                       [edit]   (all of them when none is named)
 #include "BenchDatabase.h"
 #include "BenchStats.h"
 #include "platform/vb/MsgBox.h"
@@ -333,11 +334,13 @@ int main(int argc, char **argv)
         return 1;
     }
     try {
-        if (wanted.contains(QStringLiteral("loadtree"))) {
+        const bool allTrees = wanted.contains(QStringLiteral("loadtree"));
+        if (allTrees || wanted.contains(QStringLiteral("loadtree:1000")))
             benchLoadTree(dir, 10, 100, bench::reps(21));
+        if (allTrees || wanted.contains(QStringLiteral("loadtree:10000")))
             benchLoadTree(dir, 100, 100, bench::reps(11));
+        if (allTrees || wanted.contains(QStringLiteral("loadtree:100000")))
             benchLoadTree(dir, 100, 1000, bench::reps(7));
-        }
         if (wanted.contains(QStringLiteral("show")))
             benchShowRecipe(dir, bench::reps(21));
         if (wanted.contains(QStringLiteral("edit")))
