@@ -3,8 +3,9 @@
 //   write FOLDER JOURNAL SEED   writes recipes through the store in a loop until it is killed,
 //                               journaling each change before it starts ("B ...") and after
 //                               it returned ("D"), each line synced to disk;
-//   lock FILE MODE              holds a write transaction (MODE immediate or exclusive) on
-//                               FILE, says "locked", and lets go when a line comes on stdin;
+//   lock FILE MODE              begins a write (MODE immediate or exclusive) on FILE, says
+//                               "locked", and when a line comes on stdin commits it ("commit")
+//                               or rolls it back (anything else);
 //   window FOLDER CATEGORY      as a user without privileges (it gives up root's), starts the
 //                               main window on FOLDER, adds a recipe to CATEGORY and prints
 //                               every dialog, one per line.
@@ -188,17 +189,21 @@ int runLock(const QString &file, const QString &mode)
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE,
                         nullptr) != SQLITE_OK)
         fail(QStringLiteral("cannot open ") + file);
+    // In the middle of a write: a table made, not yet committed.
     const QByteArray begin = mode == QLatin1String("exclusive") ? "BEGIN EXCLUSIVE"
                                                                  : "BEGIN IMMEDIATE";
     char *message = nullptr;
-    if (sqlite3_exec(db, begin.constData(), nullptr, nullptr, &message) != SQLITE_OK)
+    if (sqlite3_exec(db, begin + "; CREATE TABLE lock_probe (x TEXT)", nullptr, nullptr,
+                     &message) != SQLITE_OK)
         fail(QString::fromUtf8(message));
     std::printf("locked\n");
     std::fflush(stdout);
-    char line[64];
+    char line[64] = {};
     if (!std::fgets(line, sizeof line, stdin))
         line[0] = 0;
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    const bool commit = QByteArray(line).trimmed() == "commit";
+    if (sqlite3_exec(db, commit ? "COMMIT" : "ROLLBACK", nullptr, nullptr, &message) != SQLITE_OK)
+        fail(QString::fromUtf8(message));
     sqlite3_close(db);
     std::printf("released\n");
     return 0;

@@ -280,7 +280,13 @@ void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.path());
-    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    // Qt wants a runtime folder of the user's own, mode 0700.
+    const QString runtime = home.filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkpath(runtime));
+    QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    if (::geteuid() == 0)
+        QCOMPARE(::chown(QFile::encodeName(runtime).constData(), 65534, 65534), 0);
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     window.setProcessEnvironment(environment);
     window.start(kxrel::helperPath(),
                  {QStringLiteral("window"), dir.path(), QStringLiteral("Beef")});
@@ -321,13 +327,16 @@ void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
 void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo_data()
 {
     QTest::addColumn<QString>("mode");
-    QTest::newRow("immediate: others may read") << QStringLiteral("immediate");
-    QTest::newRow("exclusive: others may not read") << QStringLiteral("exclusive");
+    QTest::addColumn<bool>("otherCommits");
+    QTest::newRow("immediate: others may read, then commit") << QStringLiteral("immediate") << true;
+    QTest::newRow("exclusive: others may not read, then roll back")
+        << QStringLiteral("exclusive") << false;
 }
 
 void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo()
 {
     QFETCH(QString, mode);
+    QFETCH(bool, otherCommits);
     MainFixture f;
     f.open(kitchen());
     const QStringList typed = {QStringLiteral("Locked-out stew"), QStringLiteral("Ann"),
@@ -361,15 +370,19 @@ void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo()
     QCOMPARE(f.boxes(), typed);
     QCOMPARE(kxrel::fileBytes(f.file()), original);
 
-    // The other program lets go; the same Save goes through.
-    other.write("\n");
+    // The other program ends its write; the same Save goes through, and nothing of either
+    // program is lost.
+    other.write(otherCommits ? "commit\n" : "rollback\n");
     QVERIFY(other.waitForFinished(10000));
-    QCOMPARE(other.exitCode(), 0);
+    QVERIFY2(other.exitCode() == 0, other.readAllStandardError().constData());
+    if (!otherCommits)
+        QCOMPARE(kxrel::fileBytes(f.file()), original);
     f.dialogs.clear();
     f.dialogs.answer(vb::vbYes);
     f.click(f.form->Save);
     QCOMPARE(f.dialogs.texts().value(1), QStringLiteral("Recipe Added"));
     QCOMPARE(f.rows(QStringLiteral("Beef")).last().at(0), QStringLiteral("Locked-out stew "));
+    QCOMPARE(kxtest::categories(f.file()).contains(QStringLiteral("lock_probe")), otherCommits);
     QCOMPARE(kxrel::integrityCheck(f.file()), QStringLiteral("ok"));
 }
 
