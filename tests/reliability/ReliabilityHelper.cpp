@@ -3,9 +3,10 @@
 //   write FOLDER JOURNAL SEED   writes recipes through the store in a loop until it is killed,
 //                               journaling each change before it starts ("B ...") and after
 //                               it returned ("D"), each line synced to disk;
-//   lock FILE MODE              begins a write (MODE immediate or exclusive) on FILE, says
+//   lock FILE MODE [spill]      begins a write (MODE immediate or exclusive) on FILE, says
 //                               "locked", and when a line comes on stdin commits it ("commit")
-//                               or rolls it back (anything else);
+//                               or rolls it back (anything else); with "spill" the write is
+//                               big enough to reach the file before the commit;
 //   window FOLDER CATEGORY      as a user without privileges (it gives up root's), starts the
 //                               main window on FOLDER, adds a recipe to CATEGORY and prints
 //                               every dialog, one per line.
@@ -183,7 +184,7 @@ int runWriter(const QString &folder, const QString &journalPath, int seed)
     return 0;
 }
 
-int runLock(const QString &file, const QString &mode)
+int runLock(const QString &file, const QString &mode, bool spill)
 {
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE,
@@ -195,6 +196,14 @@ int runLock(const QString &file, const QString &mode)
     char *message = nullptr;
     if (sqlite3_exec(db, begin + "; CREATE TABLE lock_probe (x TEXT)", nullptr, nullptr,
                      &message) != SQLITE_OK)
+        fail(QString::fromUtf8(message));
+    // A write too big for a small cache: pages go to the file before the commit, so the journal
+    // is synced and a kill now leaves a journal that must be rolled back.
+    if (spill && sqlite3_exec(db,
+                              "PRAGMA cache_size = 2;"
+                              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 300) INSERT INTO lock_probe SELECT zeroblob(2000) FROM n",
+                              nullptr, nullptr, &message) != SQLITE_OK)
         fail(QString::fromUtf8(message));
     std::printf("locked\n");
     std::fflush(stdout);
@@ -261,8 +270,9 @@ int runWindow(const QString &folder, const QString &category)
 int main(int argc, char **argv)
 {
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (mode == QLatin1String("lock") && argc == 4)
-        return runLock(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (mode == QLatin1String("lock") && (argc == 4 || argc == 5))
+        return runLock(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                       argc == 5 && QByteArray(argv[4]) == "spill");
     if (mode == QLatin1String("window") && argc == 4)
         dropPrivileges();
     QApplication app(argc, argv);
@@ -271,7 +281,7 @@ int main(int argc, char **argv)
                          QString::fromLocal8Bit(argv[4]).toInt());
     if (mode == QLatin1String("window") && argc == 4)
         return runWindow(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    std::fprintf(stderr, "usage: %s write FOLDER JOURNAL SEED | lock FILE immediate|exclusive | "
+    std::fprintf(stderr, "usage: %s write FOLDER JOURNAL SEED | lock FILE immediate|exclusive [spill] | "
                          "window FOLDER CATEGORY\n",
                  argv[0]);
     return 64;
