@@ -66,9 +66,11 @@ void RecordsetState::open()
         raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
                                                     "its records have no row number."));
 
-    // One row is enough to stand on the first record; the fields a walk asks for are read
-    // ahead with the page that follows.
-    m_onRecord = fetchFrom(FirstRowid, 1);
+    // Records are walked by their first field nearly always (a recipe is found by its name):
+    // it is read ahead from the start, so that the open reads the first page of the walk.
+    if (!fields.isEmpty())
+        m_readAhead[0] = true;
+    m_onRecord = fetchFrom(FirstRowid, PageRows);
     if (m_onRecord)
         m_current = aheadFront();
 }
@@ -166,6 +168,7 @@ void RecordsetState::clearAhead()
     m_aheadValues.clear();
     m_aheadPos = 0;
     m_aheadFromFirst = false;
+    m_aheadToEnd = false;
 }
 
 bool RecordsetState::fetchFrom(qint64 from, int maxRows)
@@ -193,7 +196,12 @@ bool RecordsetState::fetchFrom(qint64 from, int maxRows)
     m_pageStmt.bindInt64(1, from);
     const size_t columns = m_pageColumns.size();
     qint64 bytes = 0;
-    while (int(m_aheadRowids.size()) < maxRows && bytes < PageBytes && m_pageStmt.step()) {
+    m_aheadToEnd = false;
+    while (int(m_aheadRowids.size()) < maxRows && bytes < PageBytes) {
+        if (!m_pageStmt.step()) {
+            m_aheadToEnd = true;
+            break;
+        }
         m_aheadRowids.push_back(m_pageStmt.columnInt64(0));
         for (size_t c = 0; c < columns; ++c) {
             const int column = int(c) + 1;
@@ -295,6 +303,13 @@ void RecordsetState::moveNext()
 long RecordsetState::recordCount()
 {
     ensureOpen();
+    if (m_countGeneration != writeGeneration() && m_aheadFromFirst && m_aheadToEnd &&
+        m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
+        m_pageAge.elapsed() < PageLifetimeMs) {
+        // The rows read ahead are the whole table, as fresh as a count would be.
+        m_count = long(m_aheadRowids.size());
+        m_countGeneration = m_pageGeneration;
+    }
     if (m_countGeneration != writeGeneration()) {
         // Counted on first use, and again when something was written since.
         if (!m_countStmt.isPrepared())

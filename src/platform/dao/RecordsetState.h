@@ -94,6 +94,7 @@ private:
     std::vector<QVariant> m_aheadValues;
     size_t m_aheadPos = 0;
     bool m_aheadFromFirst = false;  // the rows ahead were read from the table's first record
+    bool m_aheadToEnd = false;      // ... and up to its last one
     std::vector<bool> m_readAhead;  // columns asked for on this record set: read ahead
     std::vector<bool> m_pageHas;    // columns the rows read ahead hold
     std::vector<int> m_pageColumns; // field positions of the page statement's columns 1..n
