@@ -11,6 +11,49 @@ namespace {
 
 std::atomic<quint64> g_writeGeneration{1};
 
+// One row of the bookkeeping: what a column was created as.
+struct Bookkept
+{
+    qint64 position = 0;
+    QString name;
+    int type = 0;
+    int size = 0;
+};
+
+Bookkept bookkeptAt(const Statement &stmt, int first)
+{
+    return {stmt.columnInt64(first), stmt.columnText(first + 1), int(stmt.columnInt64(first + 2)),
+            int(stmt.columnInt64(first + 3))};
+}
+
+// The fields the bookkeeping rows give, when they describe exactly the table whose stored
+// CREATE text is `sql`: then the table has exactly those columns, and nothing else needs to be
+// asked (asking SQLite for a table's columns compiles a statement each time). Empty otherwise.
+QList<Field> describedFields(const QString &table, const QString &sql, const QList<Bookkept> &rows)
+{
+    QList<Field> fields;
+    for (const Bookkept &row : rows) {
+        if (row.position != fields.size())
+            return {};
+        Field field;
+        field.Name = row.name;
+        field.Type = row.type == dbText || row.type == dbMemo ? row.type : dbMemo;
+        field.Size = field.Type == dbText ? row.size : 0;
+        fields.append(field);
+    }
+    if (fields.isEmpty() || sql.isEmpty() || createTableSql(table, fields) != sql)
+        return {};
+    return fields;
+}
+
+// The schema as one read: every object with its CREATE text, and the schema version it was
+// read at (SQLite bumps it with every change of the schema, by any program).
+QString tablesSql()
+{
+    return QStringLiteral("SELECT name, type, sql, (SELECT schema_version FROM "
+                          "pragma_schema_version) FROM sqlite_master");
+}
+
 void ensurePrepared(Statement &stmt, sqlite3 *db, const QString &sql, const QString &file,
                     const QString &doing)
 {
@@ -68,8 +111,8 @@ void Connection::exec(const QString &sql, const QString &doing)
 QStringList Connection::schemaObjectNames()
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type, sql FROM sqlite_master"),
-                   path, QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), tablesSql(), path,
+                   QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step())
         names.append(m_tablesStmt.columnText(0));
@@ -77,13 +120,15 @@ QStringList Connection::schemaObjectNames()
     return names;
 }
 
-QStringList Connection::tableNames(QHash<QString, QString> *sql)
+QStringList Connection::tableNames(QHash<QString, QString> *sql, qint64 *version)
 {
     ensureOpen();
-    ensurePrepared(m_tablesStmt, db(), QStringLiteral("SELECT name, type, sql FROM sqlite_master"),
-                   path, QStringLiteral("reading the list of tables"));
+    ensurePrepared(m_tablesStmt, db(), tablesSql(), path,
+                   QStringLiteral("reading the list of tables"));
     QStringList names;
     while (m_tablesStmt.step()) {
+        if (version)
+            *version = m_tablesStmt.columnInt64(3);
         if (m_tablesStmt.columnText(1) != QLatin1String("table"))
             continue;
         const QString name = m_tablesStmt.columnText(0);
@@ -138,36 +183,103 @@ QString Connection::resolveTable(const QString &name, QString *sql)
     return found;
 }
 
+void Connection::rememberFields(qint64 version, const QHash<QString, QList<Field>> &fields)
+{
+    m_knownVersion = version;
+    m_knownFields = fields;
+}
+
+qint64 Connection::schemaVersion()
+{
+    ensurePrepared(m_versionStmt, db(), QStringLiteral("PRAGMA schema_version"), path,
+                   QStringLiteral("reading the list of tables"));
+    const qint64 version = m_versionStmt.step() ? m_versionStmt.columnInt64(0) : -1;
+    m_versionStmt.reset();
+    return version;
+}
+
+QString Connection::tableWithFields(const QString &name, QList<Field> *fields)
+{
+    ensureOpen();
+    // The tables as last listed, while the schema is as it was then.
+    const auto known = m_knownFields.constFind(name);
+    if (known != m_knownFields.cend() && schemaVersion() == m_knownVersion) {
+        *fields = *known;
+        return name;
+    }
+    if (!isReservedTableName(name)) {
+        ensurePrepared(m_tableFieldsStmt, db(),
+                       QStringLiteral("SELECT m.sql, k.position, k.name, k.type, k.size "
+                                      "FROM sqlite_master AS m LEFT JOIN _kx_fields AS k "
+                                      "ON k.table_name = m.name "
+                                      "WHERE m.type = 'table' AND m.name = ?1 ORDER BY k.position"),
+                       path, QStringLiteral("reading the list of tables"));
+        bool exact = false;
+        QString sql;
+        QList<Bookkept> rows;
+        m_tableFieldsStmt.bindText(1, name);
+        while (m_tableFieldsStmt.step()) {
+            if (!exact)
+                sql = m_tableFieldsStmt.columnText(0);
+            exact = true;
+            if (!m_tableFieldsStmt.columnIsNull(1))
+                rows.append(bookkeptAt(m_tableFieldsStmt, 1));
+        }
+        m_tableFieldsStmt.reset();
+        if (exact) {
+            *fields = describedFields(name, sql, rows);
+            if (fields->isEmpty())
+                *fields = fieldsOf(name);
+            return name;
+        }
+    }
+    QString sql;
+    const QString table = resolveTable(name, &sql);
+    if (!table.isEmpty())
+        *fields = fieldsOf(table, sql);
+    return table;
+}
+
+QHash<QString, QList<Field>> Connection::describedTables(const QHash<QString, QString> &sql)
+{
+    ensureOpen();
+    ensurePrepared(m_allBookkeepingStmt, db(),
+                   QStringLiteral("SELECT table_name, position, name, type, size FROM _kx_fields "
+                                  "ORDER BY table_name, position"),
+                   path, QStringLiteral("reading the fields of the tables"));
+    QHash<QString, QList<Bookkept>> rows;
+    while (m_allBookkeepingStmt.step())
+        rows[m_allBookkeepingStmt.columnText(0)].append(bookkeptAt(m_allBookkeepingStmt, 1));
+    m_allBookkeepingStmt.reset();
+    QHash<QString, QList<Field>> described;
+    for (auto it = sql.cbegin(); it != sql.cend(); ++it) {
+        const QList<Field> fields = describedFields(it.key(), it.value(), rows.value(it.key()));
+        if (!fields.isEmpty())
+            described.insert(it.key(), fields);
+    }
+    return described;
+}
+
 QList<Field> Connection::fieldsOf(const QString &table, const QString &sql)
 {
     ensureOpen();
     const QString doing =
         QStringLiteral("reading the fields of the table %1").arg(quotedName(table));
 
-    // The bookkeeping says what each column was created as. When the table's stored CREATE
-    // text is the one the engine writes for the bookkeeping's fields, the table has exactly
-    // those columns: nothing else needs to be asked (asking SQLite for a table's columns
-    // compiles a statement each time).
+    // The bookkeeping says what each column was created as; when it describes the table
+    // exactly, that is all there is to know.
     if (!sql.isEmpty()) {
         ensurePrepared(m_bookkeepingStmt, db(),
                        QStringLiteral("SELECT position, name, type, size FROM _kx_fields "
                                       "WHERE table_name = ?1 ORDER BY position"),
                        path, doing);
-        QList<Field> fields;
-        bool described = true;
+        QList<Bookkept> rows;
         m_bookkeepingStmt.bindText(1, table);
-        while (m_bookkeepingStmt.step()) {
-            if (m_bookkeepingStmt.columnInt64(0) != fields.size())
-                described = false;
-            Field field;
-            field.Name = m_bookkeepingStmt.columnText(1);
-            const int type = int(m_bookkeepingStmt.columnInt64(2));
-            field.Type = type == dbText || type == dbMemo ? type : dbMemo;
-            field.Size = field.Type == dbText ? int(m_bookkeepingStmt.columnInt64(3)) : 0;
-            fields.append(field);
-        }
+        while (m_bookkeepingStmt.step())
+            rows.append(bookkeptAt(m_bookkeepingStmt, 0));
         m_bookkeepingStmt.reset();
-        if (described && !fields.isEmpty() && createTableSql(table, fields) == sql)
+        const QList<Field> fields = describedFields(table, sql, rows);
+        if (!fields.isEmpty())
             return fields;
     }
     // The columns in order, each with what the bookkeeping says it was created as, in one
@@ -226,9 +338,13 @@ void Connection::close()
         state->release();
     recordsets.clear();
     m_tablesStmt.finalize();
+    m_knownFields.clear();
+    m_versionStmt.finalize();
     m_exactTableStmt.finalize();
+    m_tableFieldsStmt.finalize();
     m_columnsStmt.finalize();
     m_bookkeepingStmt.finalize();
+    m_allBookkeepingStmt.finalize();
     beginStmt.finalize();
     commitStmt.finalize();
     rollbackStmt.finalize();

@@ -51,7 +51,7 @@ struct Connection
 
     // Names of the user's tables, case-insensitive alphabetical order, ties by exact name;
     // with `sql`, also each one's CREATE TABLE text as stored.
-    QStringList tableNames(QHash<QString, QString> *sql = nullptr);
+    QStringList tableNames(QHash<QString, QString> *sql = nullptr, qint64 *version = nullptr);
     // Names of every object of the schema (tables, indexes, views, triggers), bookkeeping too.
     QStringList schemaObjectNames();
     // The stored name of the user's table that matches `name` without regard to case
@@ -61,6 +61,18 @@ struct Connection
     // table's CREATE TABLE text as just read: when the bookkeeping describes exactly that
     // table, the fields come from the bookkeeping alone, without asking SQLite for the columns.
     QList<Field> fieldsOf(const QString &table, const QString &sql = QString());
+    // resolveTable and fieldsOf together: the name exactly as stored, the usual case, takes
+    // one query for both, or none beyond a look at the schema version when the tables were
+    // listed with rememberFields since and the schema is unchanged. Empty when there is no such
+    // table (fields untouched then).
+    QString tableWithFields(const QString &name, QList<Field> *fields);
+    // The fields of every table as just listed, with the schema version read with the list.
+    void rememberFields(qint64 version, const QHash<QString, QList<Field>> &fields);
+    // SQLite's schema version of the file now.
+    qint64 schemaVersion();
+    // The fields of every table the bookkeeping describes exactly, from one query; `sql` holds
+    // the tables' CREATE texts as just read (tableNames). Other tables are left out.
+    QHash<QString, QList<Field>> describedTables(const QHash<QString, QString> &sql);
 
     // Closes the file and every record set still open on it.
     void close();
@@ -75,9 +87,14 @@ struct Connection
 
 private:
     Statement m_tablesStmt;
+    Statement m_versionStmt;
+    qint64 m_knownVersion = -1;
+    QHash<QString, QList<Field>> m_knownFields;
     Statement m_exactTableStmt;
+    Statement m_tableFieldsStmt;
     Statement m_columnsStmt;
     Statement m_bookkeepingStmt;
+    Statement m_allBookkeepingStmt;
 };
 
 // One write: BEGIN IMMEDIATE (so that waiting for another program happens up front, under the

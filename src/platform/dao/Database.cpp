@@ -22,11 +22,19 @@ void TableDefCollection::ensureLoaded() const
         return;
     QList<TableDef> defs;
     QHash<QString, QString> sql;
-    for (const QString &name : conn.tableNames(&sql)) {
+    qint64 version = -1;
+    const QStringList names = conn.tableNames(&sql, &version);
+    QHash<QString, QList<Field>> fields = conn.describedTables(sql);
+    for (const QString &name : names) {
         TableDef def(name);
-        def.Fields().m_fields = conn.fieldsOf(name, sql.value(name));
+        auto known = fields.find(name);
+        if (known == fields.end())
+            known = fields.insert(name, conn.fieldsOf(name));
+        def.Fields().m_fields = *known;
         defs.append(def);
     }
+    // Record sets opened on these tables take their fields from here while the schema stays.
+    conn.rememberFields(version, fields);
     m_defs = defs;
     m_loaded = true;
 }
@@ -163,12 +171,11 @@ TableDefCollection &Database::TableDefs()
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString &name)
 {
     m_conn->ensureOpen();
-    QString sql;
-    const QString table = m_conn->resolveTable(name, &sql);
+    QList<Field> fields;
+    const QString table = m_conn->tableWithFields(name, &fields);
     if (table.isEmpty())
         throw Error(errTableNotFound, QStringLiteral("The database %1 has no table %2.")
                                           .arg(quotedFile(m_conn->path), quotedName(name)));
-    QList<Field> fields = m_conn->fieldsOf(table, sql);
     auto state = std::make_unique<detail::RecordsetState>(m_conn, table, std::move(fields));
     state->open();
     return std::unique_ptr<Recordset>(new Recordset(std::move(state)));
