@@ -1,10 +1,9 @@
 #include "DaoTest.h"
 
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTest>
+
+#include <sqlite3.h>
 
 namespace daotest {
 
@@ -12,9 +11,19 @@ namespace {
 QString g_template;
 }
 
-void setTemplate(const QString &path)
+dao::Error failure(const std::function<void()> &step)
 {
-    g_template = path;
+    try {
+        step();
+    } catch (const dao::Error &e) {
+        return e;
+    }
+    return dao::Error(0, QString());
+}
+
+std::unique_ptr<dao::Database> open(const QString &path, bool readOnly)
+{
+    return dao::DBEngine::OpenDatabase(path, false, readOnly, Connect);
 }
 
 std::unique_ptr<dao::Database> createDatabase(const QString &path)
@@ -24,65 +33,33 @@ std::unique_ptr<dao::Database> createDatabase(const QString &path)
     return open(path);
 }
 
-int errorOf(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const dao::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
-
-QString messageOf(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const dao::Error &e) {
-        return e.message();
-    }
-    return QString();
-}
-
-std::unique_ptr<dao::Database> open(const QString &path, bool readOnly)
-{
-    return dao::DBEngine::OpenDatabase(path, false, readOnly, Connect);
-}
-
 void addRecipeTable(dao::Database &db, const QString &table)
 {
     dao::TableDef def = db.CreateTableDef(table);
-    def.Fields().Append(def.CreateField(QStringLiteral("Name"), dao::dbText));
-    def.Fields().Append(def.CreateField(QStringLiteral("Author"), dao::dbText));
-    def.Fields().Append(def.CreateField(QStringLiteral("Ingredients"), dao::dbMemo));
-    def.Fields().Append(def.CreateField(QStringLiteral("Instructions"), dao::dbMemo));
+    for (const char *name : {"Name", "Author", "Ingredients", "Instructions"})
+        def.Fields().Append(def.CreateField(QString::fromLatin1(name),
+                                            def.Fields().Count() < 2 ? dao::dbText : dao::dbMemo));
     db.TableDefs().Append(def);
+}
+
+void addRecord(dao::Recordset &rs, const QVariantList &values)
+{
+    rs.AddNew();
+    for (int i = 0; i < values.size(); ++i)
+        rs.Fields(i).setValue(values[i]);
+    rs.Update();
 }
 
 void makeRecipes(const QString &path, const QString &table, const QStringList &names)
 {
-    // A new file with the same content as one made before in this run is a copy of it.
-    const bool fresh = !QFile::exists(path);
-    const QByteArray key =
-        QCryptographicHash::hash((table + names.join(QChar(0))).toUtf8(), QCryptographicHash::Sha1)
-            .toHex();
-    const QString made = QFileInfo(g_template).dir().filePath(QString::fromLatin1(key));
-    if (fresh && QFile::copy(made, path))
-        return;
-
-    auto db = fresh ? createDatabase(path) : open(path);
+    auto db = QFile::exists(path) ? open(path) : createDatabase(path);
     db->BeginTrans();
     addRecipeTable(*db, table);
     auto rs = db->OpenRecordset(table);
-    for (const QString &name : names) {
-        rs->AddNew();
-        rs->Fields(0).setValue(name);
-        rs->Update();
-    }
+    for (const QString &name : names)
+        addRecord(*rs, {name});
     db->CommitTrans();
     db->Close();
-    if (fresh)
-        QFile::copy(path, made);
 }
 
 QStringList namesOf(const QString &path, const QString &table)
@@ -94,7 +71,6 @@ QStringList namesOf(const QString &path, const QString &table)
         const QVariant v = rs->Fields(0).Value();
         names.append(v.isValid() ? v.toString() : QStringLiteral("<null>"));
     }
-    db->Close();
     return names;
 }
 
@@ -104,16 +80,32 @@ QStringList tableNames(const QString &path)
     QStringList names;
     for (const dao::TableDef &def : db->TableDefs())
         names.append(def.Name());
-    db->Close();
     return names;
 }
 
 QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+void execRaw(const QString &path, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+QStringList list(const char *names)
+{
+    return QString::fromUtf8(names).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 } // namespace daotest
@@ -121,9 +113,8 @@ QByteArray fileBytes(const QString &path)
 void DaoTest::initTestCase()
 {
     QVERIFY(m_templateDir.isValid());
-    const QString file = m_templateDir.filePath(QStringLiteral("Template.mdb"));
-    dao::DBEngine::CreateDatabase(file, daotest::Password)->Close();
-    daotest::setTemplate(file);
+    daotest::g_template = m_templateDir.filePath(QStringLiteral("Template.mdb"));
+    dao::DBEngine::CreateDatabase(daotest::g_template, daotest::Password)->Close();
 }
 
 void DaoTest::init()
@@ -131,11 +122,6 @@ void DaoTest::init()
     dao::DBEngine::SetLockTimeout(5000);
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
-}
-
-void DaoTest::cleanup()
-{
-    m_dir.reset();
 }
 
 QString DaoTest::path(const QString &name) const
