@@ -1,17 +1,17 @@
 #pragma once
 
-// Helpers shared by the Jet tests: the test files, checksums, damaged copies.
+// Helpers shared by the Jet tests: the test files, their checksums, damaged copies.
 
 #include "TestSupport.h"
 
-#include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QString>
-#include <QTest>
+#include <QMap>
 
 namespace jettest {
+
+inline const QString Recipes = QStringLiteral("recipes_V2000.mdb");
 
 inline QString jetFile(const QString &name)
 {
@@ -21,46 +21,39 @@ inline QString jetFile(const QString &name)
 inline QByteArray readAll(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-inline QByteArray checksum(const QString &path)
-{
-    return QCryptographicHash::hash(readAll(path), QCryptographicHash::Sha256).toHex();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline bool writeAll(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A copy of a test file with bytes changed: each pair is (offset, new byte).
-inline QByteArray patched(const QString &name, const QList<QPair<qint64, char>> &changes)
+// The checksum of every test file, to show that no test writes to them.
+inline QMap<QString, QByteArray> checksums()
 {
-    QByteArray bytes = readAll(jetFile(name));
-    for (const auto &[offset, value] : changes)
-        bytes[offset] = value;
-    return bytes;
+    QMap<QString, QByteArray> sums;
+    const QDir dir(jetFile(QString()));
+    for (const QString &name : dir.entryList({QStringLiteral("*.mdb")}, QDir::Files))
+        sums.insert(name, QCryptographicHash::hash(readAll(dir.filePath(name)),
+                                                   QCryptographicHash::Sha256));
+    return sums;
 }
 
-// A fake .accdb: a Jet file whose header says "Standard ACE DB".
+// A copy of a test file with `bytes` written over it at `offset`. Pages are 4 KiB in Jet 4,
+// 2 KiB in Jet 3.
+inline QByteArray patched(const QString &name, qint64 offset, const QByteArray &bytes)
+{
+    QByteArray copy = readAll(jetFile(name));
+    copy.replace(offset, bytes.size(), bytes);
+    return copy;
+}
+
+// A Jet file whose header says "Standard ACE DB", as an .accdb's does.
 inline QByteArray fakeAccdb()
 {
-    QByteArray bytes = readAll(jetFile(QStringLiteral("recipes_V2000.mdb")));
-    bytes.replace(4, 15, "Standard ACE DB");
-    return bytes;
-}
-
-// Damaged copies of the recipe file that libmdb takes for a database. Pages are 4 KiB.
-inline QByteArray withPageFilled(const QString &name, int page, char value, int pageSize = 4096)
-{
-    QByteArray bytes = readAll(jetFile(name));
-    bytes.replace(qsizetype(page) * pageSize, pageSize, QByteArray(pageSize, value));
-    return bytes;
+    return patched(Recipes, 4, "Standard ACE DB");
 }
 
 } // namespace jettest
