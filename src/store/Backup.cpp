@@ -54,8 +54,9 @@ void rotateInto(const QString &file, const QString &fresh)
             noBackup(dao::errCannotOpenFile,
                      QStringLiteral("The old backup %1 cannot be removed.").arg(quotedPath(older)));
         if (!QFile::rename(newer, older))
-            noBackup(dao::errCannotOpenFile, QStringLiteral("The backup %1 cannot be renamed to %2.")
-                                                 .arg(quotedPath(newer), quotedPath(older)));
+            noBackup(dao::errCannotOpenFile,
+                     QStringLiteral("The backup %1 cannot be renamed to %2.")
+                         .arg(quotedPath(newer), quotedPath(older)));
     }
     if (!QFile::rename(fresh, BackupFileName(file, 0)))
         noBackup(dao::errCannotOpenFile,

@@ -176,7 +176,8 @@ int runWriter(const QString &folder, const QString &journalPath, int seed)
                 break;
             }
         } catch (const std::exception &e) {
-            fail(QStringLiteral("%1 failed: %2").arg(kxrel::opText(op), QString::fromUtf8(e.what())));
+            fail(QStringLiteral("%1 failed: %2")
+                     .arg(kxrel::opText(op), QString::fromUtf8(e.what())));
         }
         journal.line(QStringLiteral("D"));
         kxrel::apply(state, op);
@@ -187,12 +188,12 @@ int runWriter(const QString &folder, const QString &journalPath, int seed)
 int runLock(const QString &file, const QString &mode, bool spill)
 {
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
         fail(QStringLiteral("cannot open ") + file);
     // In the middle of a write: a table made, not yet committed.
-    const QByteArray begin = mode == QLatin1String("exclusive") ? "BEGIN EXCLUSIVE"
-                                                                 : "BEGIN IMMEDIATE";
+    const QByteArray begin =
+        mode == QLatin1String("exclusive") ? "BEGIN EXCLUSIVE" : "BEGIN IMMEDIATE";
     char *message = nullptr;
     if (sqlite3_exec(db, begin + "; CREATE TABLE lock_probe (x TEXT)", nullptr, nullptr,
                      &message) != SQLITE_OK)
@@ -234,7 +235,8 @@ int runWindow(const QString &folder, const QString &category)
     QStringList asked;
     vb::setDialogResponder([&asked](const vb::DialogRequest &request) {
         QString text = request.text;
-        asked.append(text.replace(QLatin1Char('\r'), QString()).replace(QLatin1Char('\n'), QLatin1Char('|')));
+        asked.append(text.replace(QLatin1Char('\r'), QString())
+                         .replace(QLatin1Char('\n'), QLatin1Char('|')));
         vb::DialogAnswer answer;
         answer.button = (request.flags & 7) == vb::vbYesNo ? vb::vbYes : vb::vbOK;
         return answer;
@@ -281,8 +283,9 @@ int main(int argc, char **argv)
                          QString::fromLocal8Bit(argv[4]).toInt());
     if (mode == QLatin1String("window") && argc == 4)
         return runWindow(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    std::fprintf(stderr, "usage: %s write FOLDER JOURNAL SEED | lock FILE immediate|exclusive [spill] | "
-                         "window FOLDER CATEGORY\n",
+    std::fprintf(stderr,
+                 "usage: %s write FOLDER JOURNAL SEED | lock FILE immediate|exclusive [spill] | "
+                 "window FOLDER CATEGORY\n",
                  argv[0]);
     return 64;
 }

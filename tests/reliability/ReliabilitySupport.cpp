@@ -24,8 +24,8 @@ QString integrityCheck(const QString &path)
         rc = sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
         QStringList lines;
         while (rc == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-            lines.append(QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
+            lines.append(
+                QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0))));
         if (rc != SQLITE_OK || sqlite3_finalize(stmt) != SQLITE_OK)
             lines.append(QString::fromUtf8(sqlite3_errmsg(db)));
         result = lines.join(QLatin1Char('\n'));
@@ -54,8 +54,8 @@ qint64 queryInt(const QString &path, const QByteArray &sql)
 {
     sqlite3 *db = nullptr;
     qint64 value = -1;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) == SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
         sqlite3_stmt *stmt = nullptr;
         if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK &&
             sqlite3_step(stmt) == SQLITE_ROW)
@@ -153,9 +153,9 @@ bool parseOp(const QString &text, Op *op)
         return false;
     op->kind = Op::Kind(kind - std::begin(KindNames));
     op->category = parts[1];
-    const int wanted = op->kind == Op::Kind::Update                                  ? 4
+    const int wanted = op->kind == Op::Kind::Update                                ? 4
                        : op->kind == Op::Kind::Add || op->kind == Op::Kind::Delete ? 3
-                                                                                    : 2;
+                                                                                   : 2;
     if (parts.size() != wanted)
         return false;
     op->id = wanted > 2 ? parts[2] : QString();

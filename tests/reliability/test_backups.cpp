@@ -155,12 +155,11 @@ void TestBackups::noBackupMeansNoChange_data()
     QTest::newRow("add a recipe") << Change::AddRecipe
                                   << QStringLiteral("save the new recipe in the category");
     QTest::newRow("save a recipe") << Change::UpdateRecipe << QStringLiteral("save the recipe");
-    QTest::newRow("delete a recipe") << Change::DeleteRecipe
-                                     << QStringLiteral("delete the recipe");
-    QTest::newRow("create a category") << Change::CreateCategory
-                                       << QStringLiteral("create the category");
-    QTest::newRow("delete a category") << Change::DeleteCategory
-                                       << QStringLiteral("delete the category");
+    QTest::newRow("delete a recipe") << Change::DeleteRecipe << QStringLiteral("delete the recipe");
+    QTest::newRow("create a category")
+        << Change::CreateCategory << QStringLiteral("create the category");
+    QTest::newRow("delete a category")
+        << Change::DeleteCategory << QStringLiteral("delete the category");
 }
 
 void TestBackups::noBackupMeansNoChange()
@@ -218,7 +217,8 @@ void TestBackups::damagedDatabaseNamesTheNewestBackupWhichRestoresIt()
     f.dialogs.clear();
     f.start();
     const QString problem = f.form->startupProblem();
-    QVERIFY2(problem.startsWith(QStringLiteral("The recipe database is damaged")), qPrintable(problem));
+    QVERIFY2(problem.startsWith(QStringLiteral("The recipe database is damaged")),
+             qPrintable(problem));
     QVERIFY(problem.contains(QDir::toNativeSeparators(f.file())));
     QVERIFY2(problem.contains(QStringLiteral("The newest backup copy is ") +
                               QDir::toNativeSeparators(newest)),
@@ -231,7 +231,8 @@ void TestBackups::damagedDatabaseNamesTheNewestBackupWhichRestoresIt()
     // Changes are refused: writing into a damaged file could lose more, and its copy would
     // push a good backup out.
     const QString said = change(f, Change::CreateCategory, QStringLiteral("Rescue"));
-    QVERIFY2(said.contains(QStringLiteral("No backup copy")) && said.contains(QStringLiteral("damaged")),
+    QVERIFY2(said.contains(QStringLiteral("No backup copy")) &&
+                 said.contains(QStringLiteral("damaged")),
              qPrintable(said));
     QCOMPARE(kxrel::fileBytes(f.file()), bytes);
     QCOMPARE(kxrel::fileBytes(newest), backupBytes);

@@ -81,9 +81,10 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
                 return {};
             }
             if (!kxrel::apply(expected, *open)) {
-                QTest::qFail(qPrintable(QStringLiteral("journal: %1 does not fit")
-                                            .arg(kxrel::opText(*open))),
-                             __FILE__, __LINE__);
+                QTest::qFail(
+                    qPrintable(
+                        QStringLiteral("journal: %1 does not fit").arg(kxrel::opText(*open))),
+                    __FILE__, __LINE__);
                 return {};
             }
             ++figures.changesReturned;
@@ -140,7 +141,8 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
             ++figures.recordsChecked;
             const bool touchedInFlight = open && (open->id == r.key() || open->category == c.key());
             const auto category = found.constFind(c.key());
-            const bool there = category != found.cend() && category->value(r.key(), -1) == r.value();
+            const bool there =
+                category != found.cend() && category->value(r.key(), -1) == r.value();
             if (!there && !touchedInFlight)
                 ++figures.recordsLost;
         }
@@ -166,9 +168,10 @@ void TestCrashSafety::killedWriterLosesNothing()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("Recipe.mdb"));
-    kxtest::makeDatabase(file, {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0),
-                                                           storedRow(QStringLiteral("0-2"), 3)}},
-                                {QStringLiteral("Beef"), {storedRow(QStringLiteral("0-3"), 0)}}});
+    kxtest::makeDatabase(
+        file, {{QStringLiteral("Soups"),
+                {storedRow(QStringLiteral("0-1"), 0), storedRow(QStringLiteral("0-2"), 3)}},
+               {QStringLiteral("Beef"), {storedRow(QStringLiteral("0-3"), 0)}}});
     State state;
     {
         QString problem;
@@ -225,7 +228,8 @@ void TestCrashSafety::startUpAfterAWriteWasKilledRecoversTheFile()
 {
     // Another program is killed in the middle of a write: its journal is left beside the file.
     MainFixture f;
-    kxtest::makeDatabase(f.file(), {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0)}}});
+    kxtest::makeDatabase(f.file(),
+                         {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0)}}});
     const QString journal = f.file() + QStringLiteral("-journal");
     QProcess other;
     const QByteArray before = kxrel::fileBytes(f.file());

@@ -165,10 +165,9 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas_data()
     // The last byte of the last page is free space: SQLite reads the file as whole.
     QTest::newRow("last byte cut off") << Hostile::Truncated << -1 << QString();
     QTest::newRow("text file") << Hostile::TextFile << 0 << QStringLiteral("not a database");
-    QTest::newRow("other program") << Hostile::OtherProgram << 0
-                                   << QStringLiteral("database of another program");
-    QTest::newRow("other password") << Hostile::OtherPassword << 0
-                                    << QStringLiteral("password");
+    QTest::newRow("other program")
+        << Hostile::OtherProgram << 0 << QStringLiteral("database of another program");
+    QTest::newRow("other password") << Hostile::OtherPassword << 0 << QStringLiteral("password");
     // Seeded, so every run damages the same places.
     for (int seed = 1; seed <= DamagedCopies; ++seed)
         QTest::addRow("damaged copy %d", seed) << Hostile::FlippedBytes << seed << QString();
@@ -299,20 +298,20 @@ void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
     QCOMPARE(window.exitStatus(), QProcess::NormalExit);
     QVERIFY2(window.exitCode() == 0, qPrintable(errors));
 
-    const QStringList said =
-        QString::fromUtf8(window.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList said = QString::fromUtf8(window.readAllStandardOutput())
+                                 .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // Started without a problem; the save asked for the category and was refused, saying why.
     QVERIFY2(said.size() == 2, qPrintable(said.join(QStringLiteral(" // "))));
     QVERIFY(said[0].startsWith(QStringLiteral("The Category is: BEEF")));
     QVERIFY2(said[1].startsWith(QStringLiteral("Kitchenex could not save the new recipe")),
              qPrintable(said[1]));
-    const QString why = folderWritable ? QStringLiteral("write-protected")
-                                       : QStringLiteral("No backup copy");
+    const QString why =
+        folderWritable ? QStringLiteral("write-protected") : QStringLiteral("No backup copy");
     QVERIFY2(said[1].contains(why), qPrintable(said[1]));
     ++g_figures.refused;
     QCOMPARE(kxrel::fileBytes(file), original);
-    QCOMPARE(QFileInfo(file).permissions() & (QFile::WriteOwner | QFile::WriteGroup |
-                                               QFile::WriteOther),
+    QCOMPARE(QFileInfo(file).permissions() &
+                 (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
              QFileDevice::Permissions());
     // The backup made before the write is a sound copy; none is made in a protected folder.
     const QStringList backups = RecipeBas::BackupFiles(file);
@@ -391,7 +390,8 @@ void TestHostileFiles::lockedFileAtStartUpIsReported()
     MainFixture f;
     kxtest::makeDatabase(f.file(), kitchen());
     QProcess other;
-    other.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), QStringLiteral("exclusive")});
+    other.start(kxrel::helperPath(),
+                {QStringLiteral("lock"), f.file(), QStringLiteral("exclusive")});
     QVERIFY(other.waitForReadyRead(10000));
     const QByteArray original = kxrel::fileBytes(f.file());
     ++g_figures.files;

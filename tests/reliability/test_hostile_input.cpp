@@ -74,8 +74,9 @@ void TestHostileInput::initTestCase()
 {
     // One window and one file for every input: the file sees them all, one after another.
     m_f = std::make_unique<MainFixture>();
-    m_f->open({{Beef, {{QStringLiteral("Stew "), QStringLiteral("A "), QStringLiteral("I "),
-                        QStringLiteral("S ")}}},
+    m_f->open({{Beef,
+                {{QStringLiteral("Stew "), QStringLiteral("A "), QStringLiteral("I "),
+                  QStringLiteral("S ")}}},
                {QStringLiteral("Soups"), {}},
                {QStringLiteral("zzzNothing"), {}}});
 }
@@ -148,20 +149,20 @@ void TestHostileInput::recipeTextIsStoredExactlyOrRefused_data()
     QTest::newRow("brackets") << QStringLiteral("Stew [v2] {x} (y) <z> [[Beef]]");
     QTest::newRow("semicolon and drop") << QStringLiteral("Soup'; DROP TABLE Beef; --");
     QTest::newRow("quoted identifier break") << QStringLiteral("x\"); DELETE FROM \"Beef\"; --");
-    QTest::newRow("sql keywords")
-        << QStringLiteral("SELECT * FROM sqlite_master UNION SELECT value FROM _kx_meta");
+    QTest::newRow("sql keywords") << QStringLiteral(
+        "SELECT * FROM sqlite_master UNION SELECT value FROM _kx_meta");
     QTest::newRow("percent and underscore")
         << QStringLiteral("100% _pure_ %s %d %n %1 %2 %% LIKE '%_' ESCAPE '\\'");
     QTest::newRow("percent-encoded")
         << QStringLiteral("Cr%C3%A8me%20br%C3%BBl%C3%A9e%27%3B%20DROP%20TABLE%20Beef");
-    QTest::newRow("html")
-        << QStringLiteral("<script>alert('x')</script><b>bold</b> &amp; &lt;tag&gt; &#x27;");
+    QTest::newRow("html") << QStringLiteral(
+        "<script>alert('x')</script><b>bold</b> &amp; &lt;tag&gt; &#x27;");
     QTest::newRow("tabs and line breaks") << QStringLiteral("a\tb\r\nc\nd\re\f\v\tend");
-    QTest::newRow("right-to-left")
-        << QStringLiteral("שקשוקה חריפה \u202Eevil\u202C مرحبا بكم");
+    QTest::newRow("right-to-left") << QStringLiteral("שקשוקה חריפה \u202Eevil\u202C مرحبا بكم");
     QTest::newRow("combining characters")
         << QStringLiteral("Cre\u0300me bru\u0302le\u0301e Z\u0351\u0362a\u0334l\u0336g\u0335o");
-    QTest::newRow("emoji") << QStringLiteral("👩‍🍳 Stew 🍲 🇮🇹 ❤️ 🏳️‍🌈");
+    QTest::newRow("emoji") << QStringLiteral(
+        "👩‍🍳 Stew 🍲 🇮🇹 ❤️ 🏳️‍🌈");
     QTest::newRow("nul character") << withNul();
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("half");
     QTest::newRow("zero width and bom") << QStringLiteral("\uFEFFzero\u200Bwidth\u200Djoin");
@@ -226,9 +227,9 @@ void TestHostileInput::largeIngredientsAreStoredWhole()
     const QString name = QStringLiteral("Feast of %1 bytes").arg(bytes);
     const QString ingredients = ingredientList(bytes);
     ++m_figures.tried;
-    QVERIFY(addThroughTheWindow(QStringLiteral("Soups"),
-                                {name, QStringLiteral("Big Kitchen"), ingredients,
-                                 QStringLiteral("Cook it all.")}));
+    QVERIFY(addThroughTheWindow(
+        QStringLiteral("Soups"),
+        {name, QStringLiteral("Big Kitchen"), ingredients, QStringLiteral("Cook it all.")}));
     ++m_figures.stored;
     QList<QStringList> rows = f.rows(QStringLiteral("Soups"));
     QCOMPARE(rows.size(), 1);
@@ -251,7 +252,8 @@ void TestHostileInput::categoryNameIsStoredExactlyOrRefused_data()
     for (char16_t c = 0x20; c < 0x7F; ++c) {
         const QString character(QChar{c});
         QTest::addRow("alone U+%04X", unsigned(c)) << character;
-        QTest::addRow("inside U+%04X", unsigned(c)) << QStringLiteral("Cat") + character + QStringLiteral("x");
+        QTest::addRow("inside U+%04X", unsigned(c))
+            << QStringLiteral("Cat") + character + QStringLiteral("x");
     }
     QTest::newRow("german") << QStringLiteral("Süßspeisen & Kuchen");
     QTest::newRow("french") << QStringLiteral("Crème brûlée façon grand-mère");
@@ -284,7 +286,8 @@ void TestHostileInput::categoryNameIsStoredExactlyOrRefused()
     ++m_figures.tried;
     f.dialogs.answerText(name);
     f.click(f.form->xpcmdbutton2);
-    QVERIFY2(f.dialogs.asked().size() == 2, qPrintable(f.dialogs.texts().join(QStringLiteral(" // "))));
+    QVERIFY2(f.dialogs.asked().size() == 2,
+             qPrintable(f.dialogs.texts().join(QStringLiteral(" // "))));
     const vb::DialogRequest said = f.dialogs.asked().at(1);
     if (said.text != name + QStringLiteral(" Category Created")) {
         ++m_figures.refused;
@@ -303,7 +306,8 @@ void TestHostileInput::categoryNameIsStoredExactlyOrRefused()
     QVERIFY(f.category(name));
 
     // A recipe goes into it and comes back out of it.
-    QVERIFY(addThroughTheWindow(name, {QStringLiteral("In ") + name, QString(), QString(), QString()}));
+    QVERIFY(
+        addThroughTheWindow(name, {QStringLiteral("In ") + name, QString(), QString(), QString()}));
     QCOMPARE(f.rows(name).size(), 1);
     f.click(f.form->Cancel);
     f.clickNode(recipeNode(name, QStringLiteral("In ") + vb::Trim(name)));

@@ -53,9 +53,9 @@ Error damaged(const QString &path, const QStringList &problems, const QString &c
     QStringList shown = problems.mid(0, 3);
     if (problems.size() > shown.size())
         shown.append(QStringLiteral("..."));
-    return Error(errDatabaseDamaged, QStringLiteral("The database %1 is damaged (%2).%3")
-                                         .arg(quotedFile(path), shown.join(QStringLiteral("; ")),
-                                              consequence));
+    return Error(errDatabaseDamaged,
+                 QStringLiteral("The database %1 is damaged (%2).%3")
+                     .arg(quotedFile(path), shown.join(QStringLiteral("; ")), consequence));
 }
 
 // Removes a half-made copy and its journal; leaves nothing behind on any path.
@@ -134,10 +134,9 @@ void Maintenance::CopyDatabase(const QString &source, const QString &target)
         const int stepped = sqlite3_backup_step(backup, -1);
         const int finished = sqlite3_backup_finish(backup);
         if (stepped != SQLITE_DONE) {
-            const bool sourceSide = (stepped & 0xff) == SQLITE_BUSY ||
-                                    (stepped & 0xff) == SQLITE_LOCKED ||
-                                    (stepped & 0xff) == SQLITE_CORRUPT ||
-                                    (stepped & 0xff) == SQLITE_NOTADB;
+            const bool sourceSide =
+                (stepped & 0xff) == SQLITE_BUSY || (stepped & 0xff) == SQLITE_LOCKED ||
+                (stepped & 0xff) == SQLITE_CORRUPT || (stepped & 0xff) == SQLITE_NOTADB;
             detail::raiseSqlite(stepped, sourceSide ? from.lastMessage() : to.lastMessage(),
                                 sourceSide ? source : target, doing);
         }
