@@ -252,10 +252,13 @@ void MainForm::Form_Load()
     // A new run: its first change makes a backup copy of the database.
     RecipeBas::StartBackupRun();
     // A Recipe.mdb of the earlier Windows program is offered for conversion first.
-    offerJetMigration(m_folder, this);
+    const bool converted = offerJetMigration(m_folder, this);
     try {
         // A damaged file is said to be damaged before anything of it is shown or changed.
-        RecipeBas::CheckRecipeDataBase();
+        if (m_startupCheck && !converted)
+            m_startupCheck(RecipeBas::DataPath);
+        else
+            RecipeBas::CheckRecipeDataBase();
         RecipeBas::LoadTree();
     } catch (const std::exception &e) {
         // The window opens all the same; an empty tree must not look like lost recipes.

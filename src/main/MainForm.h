@@ -41,6 +41,13 @@ public:
     // What went wrong at load ("" when the database opened); shown once the window shows.
     QString startupProblem() const { return m_startupProblem; }
     QString folder() const { return m_folder; }
+    // How Form_Load has the database checked for damage: given the data path, it returns when
+    // the file is sound and raises what the check raises. main() passes one that waits for the
+    // check it began before the window was built; without one Form_Load checks there and then.
+    void setStartupCheck(std::function<void(const QString &dataPath)> check)
+    {
+        m_startupCheck = std::move(check);
+    }
 
     // The controls, named as in the window's design.
     xp_canvas *xp_canvas1;
@@ -96,5 +103,6 @@ private:
     QString m_folder;
     QString m_startupProblem;
     bool m_startupReported = false;
+    std::function<void(const QString &dataPath)> m_startupCheck;
     RecipeBas::View *m_view;
 };
