@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <time.h>
+
 namespace dao::detail {
 
 namespace {
@@ -21,6 +23,20 @@ constexpr qint64 PageBytes = 4 * 1024 * 1024;
 constexpr qint64 PageLifetimeMs = 250;
 
 constexpr int DefaultTextSize = 255;
+
+// Milliseconds on a clock that is cheap to read: a walk asks it twice per record, and a
+// lifetime of 250 ms needs no finer grain than the few milliseconds of the coarse clock.
+qint64 coarseNowMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+bool youngerThanLifetime(qint64 since)
+{
+    return since >= 0 && coarseNowMs() - since < PageLifetimeMs;
+}
 
 } // namespace
 
@@ -117,14 +133,14 @@ void RecordsetState::checkField(int index) const
 
 bool RecordsetState::aheadIsFresh() const
 {
-    return aheadCount() > 0 && m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
-           m_pageAge.elapsed() < PageLifetimeMs;
+    return aheadCount() > 0 && m_pageGeneration == writeGeneration() &&
+           youngerThanLifetime(m_pageReadAt);
 }
 
 bool RecordsetState::rowIsFresh() const
 {
     return m_rowRowid == m_current && !m_row.empty() && m_rowGeneration == writeGeneration() &&
-           m_rowAge.isValid() && m_rowAge.elapsed() < PageLifetimeMs;
+           youngerThanLifetime(m_rowReadAt);
 }
 
 void RecordsetState::loadCurrentRow()
@@ -154,7 +170,7 @@ void RecordsetState::loadCurrentRow()
     }
     m_rowRowid = m_current;
     m_rowGeneration = writeGeneration();
-    m_rowAge.start();
+    m_rowReadAt = coarseNowMs();
 }
 
 const QVariant &RecordsetState::aheadValue(int field) const
@@ -212,7 +228,7 @@ bool RecordsetState::fetchFrom(qint64 from, int maxRows)
     // Resetting ends the read: no lock is held once the engine call returns.
     m_pageStmt.reset();
     m_pageGeneration = writeGeneration();
-    m_pageAge.start();
+    m_pageReadAt = coarseNowMs();
     return aheadCount() > 0;
 }
 
@@ -304,8 +320,7 @@ long RecordsetState::recordCount()
 {
     ensureOpen();
     if (m_countGeneration != writeGeneration() && m_aheadFromFirst && m_aheadToEnd &&
-        m_pageGeneration == writeGeneration() && m_pageAge.isValid() &&
-        m_pageAge.elapsed() < PageLifetimeMs) {
+        m_pageGeneration == writeGeneration() && youngerThanLifetime(m_pageReadAt)) {
         // The rows read ahead are the whole table, as fresh as a count would be.
         m_count = long(m_aheadRowids.size());
         m_countGeneration = m_pageGeneration;

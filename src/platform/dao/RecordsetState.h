@@ -4,7 +4,6 @@
 #include "Field.h"
 #include "Sqlite.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <QVariant>
@@ -100,13 +99,13 @@ private:
     std::vector<int> m_pageColumns; // field positions of the page statement's columns 1..n
     std::vector<int> m_pageSlot;    // by field position: its place in a row read ahead, or -1
     quint64 m_pageGeneration = 0;
-    QElapsedTimer m_pageAge;
+    qint64 m_pageReadAt = -1; // when, on the coarse clock (ms); -1: never
 
     // The current record with every field, read when a field the page lacks is asked for.
     std::vector<QVariant> m_row;
     qint64 m_rowRowid = 0;
     quint64 m_rowGeneration = 0;
-    QElapsedTimer m_rowAge;
+    qint64 m_rowReadAt = -1;
 
     Mode m_mode = Mode::None;
     std::vector<QVariant> m_buffer;
