@@ -310,6 +310,14 @@ QList<Field> Connection::fieldsOf(const QString &table, const QString &sql)
     return fields;
 }
 
+void Connection::makeRoomForLargeTable()
+{
+    if (largeCache)
+        return;
+    exec(QStringLiteral("PRAGMA cache_size = -16384"), QStringLiteral("reading a large table"));
+    largeCache = true;
+}
+
 void Connection::checkWritable(const QString &doing) const
 {
     ensureOpen();

@@ -40,6 +40,7 @@ struct Connection
     bool readOnly = false;
     bool closed = false;
     bool inUserTransaction = false;
+    bool largeCache = false;
     QList<RecordsetState *> recordsets; // open record sets, closed with the database
 
     // Raises errObjectClosed once the database was closed.
@@ -76,6 +77,12 @@ struct Connection
 
     // Closes the file and every record set still open on it.
     void close();
+
+    // Gives SQLite's page cache room for a large table (16 MiB instead of 2), once: a table too
+    // large for one page of read-ahead is counted and then walked, and with the room the walk
+    // finds in memory what the count read from disk. Small tables never ask for it, so a
+    // database of many small ones keeps the small cache.
+    void makeRoomForLargeTable();
 
     // Raises errReadOnly for a database opened read-only.
     void checkWritable(const QString &doing) const;

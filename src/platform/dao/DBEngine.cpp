@@ -87,9 +87,6 @@ void configure(detail::Connection &conn, bool exclusive)
         conn.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"), doing);
     // A full sync makes every committed write survive a power cut.
     conn.exec(QStringLiteral("PRAGMA synchronous = FULL"), doing);
-    // A category is counted and then walked: with room for a large one (pages are taken as
-    // they are read, up to 16 MiB), the walk finds in memory what the count read from disk.
-    conn.exec(QStringLiteral("PRAGMA cache_size = -16384"), doing);
 }
 
 std::shared_ptr<detail::Connection> openConnection(const QString &path, bool readOnly, int flags,

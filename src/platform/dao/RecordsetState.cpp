@@ -326,7 +326,9 @@ long RecordsetState::recordCount()
         m_countGeneration = m_pageGeneration;
     }
     if (m_countGeneration != writeGeneration()) {
-        // Counted on first use, and again when something was written since.
+        // Counted on first use, and again when something was written since. The table is
+        // larger than a page of read-ahead: the walk that follows the count needs the room.
+        conn->makeRoomForLargeTable();
         if (!m_countStmt.isPrepared())
             m_countStmt.prepare(
                 conn->db(), QStringLiteral("SELECT count(*) FROM ") + quoteIdentifier(table),
