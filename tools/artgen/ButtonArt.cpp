@@ -1,9 +1,9 @@
 #include "ButtonArt.h"
+#include "SavePng.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
@@ -228,15 +228,6 @@ void drawTopCell(QPainter &p, int x0, int kind, int cell)
     p.restore();
 }
 
-bool save(const QImage &image, const QDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    if (image.save(path, "PNG"))
-        return true;
-    QTextStream(stderr) << "kitchenex-artgen: cannot write " << path << '\n';
-    return false;
-}
-
 } // namespace
 
 QImage commandButtonStrip()
@@ -272,9 +263,9 @@ bool writeButtonArt(const QDir &out)
     if (!out.mkpath(QStringLiteral("buttons")))
         return false;
     const QDir dir(out.filePath(QStringLiteral("buttons")));
-    bool ok = save(commandButtonStrip(), dir, QStringLiteral("cmdbutton.png"));
+    bool ok = savePng(commandButtonStrip(), dir, QStringLiteral("cmdbutton.png"));
     const char *names[4] = {"close.png", "maximize.png", "minimize.png", "restore.png"};
     for (int kind = 0; kind < 4; ++kind)
-        ok = save(titleButtonStrip(kind), dir, QString::fromLatin1(names[kind])) && ok;
+        ok = savePng(titleButtonStrip(kind), dir, QString::fromLatin1(names[kind])) && ok;
     return ok;
 }

@@ -1,9 +1,9 @@
 #include "FrameArt.h"
+#include "SavePng.h"
 
 #include <QColor>
 #include <QImage>
 #include <QPainter>
-#include <QTextStream>
 
 #include <algorithm>
 #include <array>
@@ -210,15 +210,6 @@ QImage programIcon(int size)
     return image;
 }
 
-bool save(const QImage &image, const QDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    if (image.save(path, "PNG"))
-        return true;
-    QTextStream(stderr) << "kitchenex-artgen: cannot write " << path << '\n';
-    return false;
-}
-
 } // namespace
 
 bool writeFrameArt(const QDir &out)
@@ -232,15 +223,15 @@ bool writeFrameArt(const QDir &out)
     for (int set = 1; set <= 2; ++set) {
         const Look &look = *looks[set - 1];
         const QString n = QString::number(set);
-        ok = save(title(look, true), frame, QStringLiteral("imgtop%1.png").arg(n)) && ok;
-        ok = save(title(look, false), frame, QStringLiteral("imgtopmax%1.png").arg(n)) && ok;
-        ok = save(side(look.left, true), frame, QStringLiteral("imgleft%1.png").arg(n)) && ok;
-        ok = save(side(look.right, false), frame, QStringLiteral("imgright%1.png").arg(n)) && ok;
-        ok = save(bottom(look.low), frame, QStringLiteral("imgbottom%1.png").arg(n)) && ok;
+        ok = savePng(title(look, true), frame, QStringLiteral("imgtop%1.png").arg(n)) && ok;
+        ok = savePng(title(look, false), frame, QStringLiteral("imgtopmax%1.png").arg(n)) && ok;
+        ok = savePng(side(look.left, true), frame, QStringLiteral("imgleft%1.png").arg(n)) && ok;
+        ok = savePng(side(look.right, false), frame, QStringLiteral("imgright%1.png").arg(n)) && ok;
+        ok = savePng(bottom(look.low), frame, QStringLiteral("imgbottom%1.png").arg(n)) && ok;
     }
-    ok = save(defaultIcon(), frame, QStringLiteral("Image1.png")) && ok;
-    ok = save(programIcon(16), icons, QStringLiteral("kitchenex.png")) && ok;
+    ok = savePng(defaultIcon(), frame, QStringLiteral("Image1.png")) && ok;
+    ok = savePng(programIcon(16), icons, QStringLiteral("kitchenex.png")) && ok;
     for (int size : {32, 48, 128})
-        ok = save(programIcon(size), icons, QStringLiteral("kitchenex-%1.png").arg(size)) && ok;
+        ok = savePng(programIcon(size), icons, QStringLiteral("kitchenex-%1.png").arg(size)) && ok;
     return ok;
 }
