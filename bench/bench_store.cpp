@@ -9,6 +9,7 @@
 //                       [edit]   (all of them when none is named)
 #include "BenchDatabase.h"
 #include "BenchStats.h"
+#include "platform/vb/ListBox.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/TextBox.h"
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -50,7 +50,7 @@ void settle()
 struct Controls
 {
     vb::TreeView tree;
-    QListWidget list;
+    vb::ListBox list;
     vb::ImageList images;
     vb::LineTextBox text1, text2;
     vb::MemoTextBox text3, text4;

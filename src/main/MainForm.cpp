@@ -12,6 +12,7 @@
 #include "store/JetMigration.h"
 #include "store/Product.h"
 #include "store/RecipeBas.h"
+#include "platform/vb/ListBox.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TextBox.h"
 #include "platform/vb/Twips.h"
@@ -22,7 +23,6 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
 #include <QTimer>
 
@@ -163,7 +163,7 @@ void MainForm::createControls()
     xptopbuttons1 = topButton(QStringLiteral("xptopbuttons1"), 10320);
 
     // The staging list of the tree load; the user never works with it.
-    List1 = new QListWidget(c);
+    List1 = new vb::ListBox(c);
     List1->setObjectName(QStringLiteral("List1"));
     List1->setGeometry(twipsRect(10200, 1680, 150, 255));
     List1->setVisible(false);

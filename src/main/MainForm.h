@@ -9,13 +9,13 @@
 
 class QFrame;
 class QLabel;
-class QListWidget;
 class xp_canvas;
 class xpcmdbutton;
 class xptopbuttons;
 
 namespace vb {
 class LineTextBox;
+class ListBox;
 class MemoTextBox;
 } // namespace vb
 
@@ -61,7 +61,7 @@ public:
     vb::MemoTextBox *Text3, *Text4;
     xpcmdbutton *Save, *Cancel, *saveedited, *canceledit, *delcatagroy, *cancelcata;
     xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
-    QListWidget *List1;
+    vb::ListBox *List1;
     vb::ImageList ImageList1;
     xpcmdbutton *add, *delete_, *Edit, *print, *Website;
 

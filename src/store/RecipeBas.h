@@ -7,9 +7,8 @@
 
 #include <memory>
 
-class QListWidget;
-
 namespace vb {
+class ListBox;
 class ImageList;
 class TextBox;
 class TreeView;
@@ -28,7 +27,7 @@ namespace RecipeBas {
 struct View
 {
     vb::TreeView *Tv = nullptr;
-    QListWidget *List1 = nullptr;
+    vb::ListBox *List1 = nullptr;
     const vb::ImageList *ImageList1 = nullptr;
     vb::TextBox *Text1 = nullptr; // name
     vb::TextBox *Text2 = nullptr; // author

@@ -2,11 +2,11 @@
 // starts from an empty tree, so selection, expansion and scroll position are lost.
 #include "RecipeBas.h"
 
+#include "platform/vb/ListBox.h"
 #include "platform/vb/ResumeNext.h"
 #include "platform/vb/Strings.h"
 #include "platform/vb/TreeView.h"
 
-#include <QListWidget>
 
 namespace RecipeBas {
 
@@ -41,7 +41,7 @@ void stageRecipes()
         vb::ResumeNext([&names] { names.append(vb::Trim(rs->Fields(0).Value().toString())); });
         vb::ResumeNext([] { rs->MoveNext(); });
     }
-    view->List1->addItems(names);
+    view->List1->AddItems(names);
 }
 
 } // namespace
@@ -79,13 +79,10 @@ void LoadTree()
             if (rs)
                 vb::ResumeNext([] { stageRecipes(); });
             vb::ResumeNext([&] {
-                QStringList texts;
-                texts.reserve(view->List1->count());
-                for (int index = 0; index < view->List1->count(); ++index)
-                    texts.append(view->List1->item(index)->text());
-                tv->AddChildren(name, vb::NodeKind::Recipe, texts, RecipeImage, SelectedImage);
+                tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
+                                SelectedImage);
             });
-            view->List1->clear();
+            view->List1->Clear();
         }
     } catch (...) {
         tv->setUpdatesEnabled(true);

@@ -3,10 +3,10 @@
 #include "MainFixture.h"
 
 #include "controls/xptopbuttons.h"
+#include "platform/vb/ListBox.h"
 #include "skin/xp_canvas.h"
 
 #include <QLabel>
-#include <QListWidget>
 
 using kxtest::Category;
 using kxtest::Row;

@@ -15,6 +15,7 @@
 #include "TestSupport.h"
 #include "controls/xpcmdbutton.h"
 #include "main/MainForm.h"
+#include "platform/vb/ListBox.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TextBox.h"
 #include "platform/vb/TreeView.h"
@@ -23,7 +24,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -76,7 +76,7 @@ private:
 int runWriter(const QString &folder, const QString &journalPath, int seed)
 {
     vb::TreeView tree;
-    QListWidget list;
+    vb::ListBox list;
     vb::ImageList images;
     for (int i = 0; i < 4; ++i) {
         QPixmap picture(16, 16);

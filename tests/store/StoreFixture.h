@@ -1,12 +1,12 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "platform/vb/ListBox.h"
 #include "platform/vb/TextBox.h"
 #include "platform/vb/TreeView.h"
 #include "store/RecipeBas.h"
 
 #include <QDir>
-#include <QListWidget>
 #include <QTemporaryDir>
 
 // The controls the recipe routines work on, without the window around them.
@@ -14,7 +14,7 @@ struct StoreFixture
 {
     QTemporaryDir dir;
     vb::TreeView tree;
-    QListWidget list;
+    vb::ListBox list;
     vb::ImageList images;
     vb::LineTextBox text1, text2;
     vb::MemoTextBox text3, text4;

@@ -51,7 +51,7 @@ void TestStore::treeListsCategoriesAndRecipesInOrder()
     }));
     QVERIFY(!db);
     QVERIFY(!rs);
-    QCOMPARE(f.list.count(), 0); // the staging list is emptied after each category
+    QCOMPARE(f.list.ListCount(), 0); // the staging list is emptied after each category
 }
 
 void TestStore::treeHidesExactlyTheSevenSystemTables()
