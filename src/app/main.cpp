@@ -16,7 +16,8 @@ namespace {
 
 // The quick check of the database reads the whole file. It is begun before anything else, on
 // a thread of its own, so that it runs while the application starts and the window is built;
-// the window's load waits for its verdict before it shows anything of the file.
+// the window's load waits for its verdict before it shows anything of the file. The checked
+// database stays open for the tree's load, which then finds its pages in memory.
 class EarlyCheck
 {
 public:
@@ -31,7 +32,7 @@ public:
         m_thread = std::thread([this] {
             try {
                 // What RecipeBas::CheckRecipeDataBase does, for this data path.
-                dao::Maintenance::CheckDatabase(m_dataPath, RecipeBas::ConnectString);
+                m_database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
             } catch (...) {
                 m_error = std::current_exception();
             }
@@ -46,6 +47,7 @@ public:
     EarlyCheck &operator=(const EarlyCheck &) = delete;
 
     // The verdict for dataPath: the early one when it checked that file, else a check now.
+    // The file checked early is offered to the store's next open.
     void finish(const QString &dataPath)
     {
         if (!m_thread.joinable() || dataPath != m_dataPath) {
@@ -55,10 +57,12 @@ public:
         m_thread.join();
         if (m_error)
             std::rethrow_exception(m_error);
+        RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database));
     }
 
 private:
     QString m_dataPath;
+    std::unique_ptr<dao::Database> m_database;
     std::exception_ptr m_error;
     std::thread m_thread;
 };

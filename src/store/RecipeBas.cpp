@@ -16,6 +16,11 @@ QString CurrentCategory;
 QString SelectedCategory;
 QString NewCategoryName;
 
+namespace {
+QString g_offeredPath;
+std::unique_ptr<dao::Database> g_offered;
+} // namespace
+
 QString StoredText(const QString &boxText)
 {
     return vb::Trim(boxText) + QLatin1Char(' ');
@@ -34,8 +39,20 @@ bool IsSystemTable(const QString &name)
 
 void OpenRecipeDataBase()
 {
+    std::unique_ptr<dao::Database> offered = std::move(g_offered);
+    if (offered && g_offeredPath == DataPath) {
+        db = std::move(offered);
+        return;
+    }
+    offered.reset();
     // The database held before is released by the assignment.
     db = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+}
+
+void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database)
+{
+    g_offeredPath = dataPath;
+    g_offered = std::move(database);
 }
 
 void CloseDataBase()
@@ -50,6 +67,7 @@ void CloseDataBase()
 
 void ResetState()
 {
+    g_offered.reset();
     CloseDataBase();
     DataPath.clear();
     CurrentRecipe.clear();

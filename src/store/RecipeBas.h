@@ -63,6 +63,10 @@ bool IsSystemTable(const QString &name);
 // is harmless when nothing is open.
 void OpenRecipeDataBase();
 void CloseDataBase();
+// A database already open and checked (at start-up the check runs while the window is built):
+// the next OpenRecipeDataBase takes it, while DataPath is still dataPath, instead of opening
+// the file again. Any other open, and ResetState, close it unused.
+void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database);
 // Clears the process-wide state when the main window unloads.
 void ResetState();
 

@@ -2,6 +2,8 @@
 // recipes shown, added, updated and deleted through the four boxes.
 #include "StoreFixture.h"
 
+#include "platform/dao/Maintenance.h"
+
 #include <QtTest>
 
 using namespace RecipeBas;
@@ -18,6 +20,7 @@ private slots:
     void treeOfAnEmptyDatabaseIsTheRootAlone();
     void treeLoadFailsWhenTheDatabaseCannotBeOpened();
     void categoryTreeListsCategoriesOnly();
+    void anOfferedDatabaseServesOnlyItsOwnFileAndSeesLaterWrites();
 
     void showFindsTheFirstMatchAndKeepsTheTrailingBlank();
     void showOfAMissingNameLocksTheBoxesAndKeepsTheirText();
@@ -137,6 +140,29 @@ void TestStore::treeLoadFailsWhenTheDatabaseCannotBeOpened()
     QVERIFY_THROWS_EXCEPTION(dao::Error, LoadTree());
     QCOMPARE(f.treeLines().size(), 3);
     QVERIFY(!QFile::exists(f.file())); // nothing was created
+}
+
+void TestStore::anOfferedDatabaseServesOnlyItsOwnFileAndSeesLaterWrites()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}}});
+    // Checked and kept open with its pages in memory; then another connection adds a category.
+    OfferOpenDatabase(DataPath, dao::Maintenance::OpenChecked(DataPath, ConnectString));
+    {
+        auto writer = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+        AppendCategoryTable(*writer, QStringLiteral("B"));
+    }
+    LoadTree();
+    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A"),
+                                         QStringLiteral("  * a1"), QStringLiteral("- B")}));
+    QVERIFY(!db);
+
+    // A database offered for another data path is never used for this one.
+    const QString other = QDir(f.dir.path()).filePath(QStringLiteral("Other"));
+    kxtest::makeDatabase(other + QStringLiteral(".mdb"), {{QStringLiteral("X"), {}}});
+    OfferOpenDatabase(other, dao::Maintenance::OpenChecked(other, ConnectString));
+    LoadTree();
+    QCOMPARE(f.treeLines().at(1), QStringLiteral("- A"));
 }
 
 void TestStore::categoryTreeListsCategoriesOnly()

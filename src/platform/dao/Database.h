@@ -80,6 +80,7 @@ public:
 
 private:
     friend class DBEngine;
+    friend class Maintenance;
     friend class TableDefCollection;
     explicit Database(std::shared_ptr<detail::Connection> connection);
     std::shared_ptr<detail::Connection> m_conn;

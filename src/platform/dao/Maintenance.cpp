@@ -1,5 +1,6 @@
 #include "Maintenance.h"
 
+#include "Connection.h"
 #include "DBEngine.h"
 #include "Error.h"
 #include "Sqlite.h"
@@ -76,16 +77,21 @@ struct RemoveUnlessKept
 
 void Maintenance::CheckDatabase(const QString &name, const QString &connect)
 {
-    // The engine's own open says whether the file is ours, readable and ours to open.
-    QString path;
-    {
-        auto db = DBEngine::OpenDatabase(name, false, false, connect);
-        path = db->Name();
-        db->Close();
-    }
-    const QStringList problems = QuickCheck(path);
+    OpenChecked(name, connect)->Close();
+}
+
+std::unique_ptr<Database> Maintenance::OpenChecked(const QString &name, const QString &connect)
+{
+    // The engine's own open says whether the file is ours, readable and ours to open; it opens
+    // for reading and writing, so a journal left by a killed program is rolled back first.
+    auto db = DBEngine::OpenDatabase(name, false, false, connect);
+    detail::Connection &conn = *db->m_conn;
+    conn.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(CheckCacheKiB),
+              QStringLiteral("checking it for damage"));
+    const QStringList problems = quickCheck(conn.db(), conn.path, 10);
     if (!problems.isEmpty())
-        throw damaged(path, problems, QString());
+        throw damaged(conn.path, problems, QString());
+    return db;
 }
 
 QStringList Maintenance::QuickCheck(const QString &path, int limit)

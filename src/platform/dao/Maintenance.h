@@ -3,7 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 namespace dao {
+
+class Database;
 
 // Keeping a database file sound: SQLite's quick check over a file, and consistent copies of a
 // file for backups. Neither changes the database it is given; opening it may only let SQLite
@@ -16,6 +20,12 @@ public:
     // (missing, not ours, wrong password, locked...), or errDatabaseDamaged naming what the
     // check found.
     static void CheckDatabase(const QString &name, const QString &connect);
+
+    // CheckDatabase, handing back the database open. The pages the check read stay in the
+    // open database's cache (up to CheckCacheKiB), so that what is read of it next comes from
+    // memory rather than from the file a second time.
+    static std::unique_ptr<Database> OpenChecked(const QString &name, const QString &connect);
+    static constexpr int CheckCacheKiB = 16 * 1024;
 
     // What SQLite's quick check finds wrong in the file at `path` (empty when nothing is),
     // at most `limit` lines. Raises when the file cannot be read at all.
