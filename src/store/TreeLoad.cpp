@@ -50,45 +50,50 @@ void LoadTree()
 {
     startTree();
     vb::TreeView *tv = view->Tv;
-    tv->setUpdatesEnabled(false);
-    // Until the first category's table is open, a failure ends the load; after that every
-    // failure is skipped and the load always reaches its end and closes the database.
-    bool ignoring = false;
-    const auto step = [&ignoring](auto &&fn) {
-        if (ignoring)
-            vb::ResumeNext(fn);
-        else
-            fn();
-    };
-    try {
-        const dao::TableDefCollection &defs = db->TableDefs();
-        for (int i = 0; i < defs.Count(); ++i) {
-            QString name;
-            step([&] { name = defs[i].Name(); });
-            if (IsSystemTable(name))
-                continue;
-            step([&] {
-                tv->AddChild(RootKey, vb::NodeKind::Category, name, name, CategoryImage,
-                             SelectedImage);
-            });
-            // A table that cannot be opened shows as an empty category, never with the
-            // recipes of the category before it.
-            rs.reset();
-            step([&] { rs = db->OpenRecordset(name); });
-            ignoring = true;
-            if (rs)
-                vb::ResumeNext([] { stageRecipes(); });
-            vb::ResumeNext([&] {
-                tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
-                                SelectedImage);
-            });
-            view->List1->Clear();
+    {
+        // One read of the file for the whole load: it is locked once rather than at every
+        // table, and the tree shows one state of the file even while another program writes.
+        dao::ReadScope read(*db);
+        tv->setUpdatesEnabled(false);
+        // Until the first category's table is open, a failure ends the load; after that every
+        // failure is skipped and the load always reaches its end and closes the database.
+        bool ignoring = false;
+        const auto step = [&ignoring](auto &&fn) {
+            if (ignoring)
+                vb::ResumeNext(fn);
+            else
+                fn();
+        };
+        try {
+            const dao::TableDefCollection &defs = db->TableDefs();
+            for (int i = 0; i < defs.Count(); ++i) {
+                QString name;
+                step([&] { name = defs[i].Name(); });
+                if (IsSystemTable(name))
+                    continue;
+                step([&] {
+                    tv->AddChild(RootKey, vb::NodeKind::Category, name, name, CategoryImage,
+                                 SelectedImage);
+                });
+                // A table that cannot be opened shows as an empty category, never with the
+                // recipes of the category before it.
+                rs.reset();
+                step([&] { rs = db->OpenRecordset(name); });
+                ignoring = true;
+                if (rs)
+                    vb::ResumeNext([] { stageRecipes(); });
+                vb::ResumeNext([&] {
+                    tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(),
+                                    RecipeImage, SelectedImage);
+                });
+                view->List1->Clear();
+            }
+        } catch (...) {
+            tv->setUpdatesEnabled(true);
+            throw;
         }
-    } catch (...) {
         tv->setUpdatesEnabled(true);
-        throw;
     }
-    tv->setUpdatesEnabled(true);
     tv->EnsureVisible(tv->LastAdded());
     CloseDataBase();
 }

@@ -52,6 +52,7 @@ private slots:
     void databaseStaysOneFile();
     void writersWaitForEachOther();
     void openRecordsetDoesNotBlockWriters();
+    void aReadSeesOneStateUntilItEnds();
 
 private:
     QString path(const QString &name = QStringLiteral("Recipe.mdb")) const;

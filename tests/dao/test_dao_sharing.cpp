@@ -140,3 +140,32 @@ void DaoTest::openRecordsetDoesNotBlockWriters()
     QCOMPARE(seen, list("B d f"));
     QCOMPARE(shown->RecordCount(), 4L);
 }
+
+void DaoTest::aReadSeesOneStateUntilItEnds()
+{
+    makeRecipes(path(), Soups, list("a b"));
+    dao::DBEngine::SetLockTimeout(150);
+    auto db = open(path());
+    auto other = open(path());
+    {
+        dao::ReadScope read(*db);
+        auto rs = db->OpenRecordset(Soups);
+        QCOMPARE(rs->RecordCount(), 2L);
+        // Another program's write waits for the read and, with a short timeout, gives up;
+        // this database refuses to write in the middle of its own read.
+        QCOMPARE(errorOf([&] { addRecord(*other->OpenRecordset(Soups), {QStringLiteral("c")}); }),
+                 int(dao::errLocked));
+        QCOMPARE(errorOf([&] { addRecord(*rs, {QStringLiteral("d")}); }), int(dao::errEngine));
+        QCOMPARE(errorOf([&] { db->BeginRead(); }), int(dao::errEngine));
+    }
+    // The scope ended the read: both write again.
+    addRecord(*other->OpenRecordset(Soups), {QStringLiteral("c")});
+    addRecord(*db->OpenRecordset(Soups), {QStringLiteral("d")});
+    QCOMPARE(errorOf([&] { db->EndRead(); }), int(dao::errNoTransaction));
+
+    // Closing in the middle of a read ends it as well.
+    db->BeginRead();
+    db->Close();
+    addRecord(*other->OpenRecordset(Soups), {QStringLiteral("e")});
+    QCOMPARE(namesOf(path(), Soups), list("a b c d e"));
+}

@@ -358,6 +358,7 @@ void Connection::close()
     rollbackStmt.finalize();
     const bool wrote = inUserTransaction;
     inUserTransaction = false;
+    inRead = false;
     handle.close();
     if (wrote)
         bumpWriteGeneration();
@@ -369,6 +370,10 @@ WriteTransaction::WriteTransaction(Connection &connection, const QString &doing)
     : m_conn(connection)
 {
     m_conn.checkWritable(doing);
+    if (m_conn.inRead)
+        throw Error(errEngine, QStringLiteral("The database %1 is being read as one piece: %2 "
+                                              "must wait until the read ends.")
+                                   .arg(quotedFile(m_conn.path), doing));
     if (m_conn.inUserTransaction)
         return;
     m_conn.prepareTransactions(doing);

@@ -40,6 +40,7 @@ struct Connection
     bool readOnly = false;
     bool closed = false;
     bool inUserTransaction = false;
+    bool inRead = false; // between Database::BeginRead and EndRead
     bool largeCache = false;
     QList<RecordsetState *> recordsets; // open record sets, closed with the database
 

@@ -190,7 +190,7 @@ void Database::Close()
 void Database::BeginTrans()
 {
     m_conn->ensureOpen();
-    if (m_conn->inUserTransaction)
+    if (m_conn->inUserTransaction || m_conn->inRead)
         throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
                                               "transactions do not nest.")
                                    .arg(quotedFile(m_conn->path)));
@@ -224,6 +224,46 @@ void Database::Rollback()
     m_conn->inUserTransaction = false;
     m_tableDefs.m_loaded = false; // tables appended or deleted since BeginTrans are undone
     detail::bumpWriteGeneration();
+}
+
+void Database::BeginRead()
+{
+    m_conn->ensureOpen();
+    if (m_conn->inUserTransaction || m_conn->inRead)
+        throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
+                                              "transactions do not nest.")
+                                   .arg(quotedFile(m_conn->path)));
+    // The lock is taken by the first read and kept until EndRead.
+    m_conn->exec(QStringLiteral("BEGIN DEFERRED"), QStringLiteral("starting to read it"));
+    m_conn->inRead = true;
+}
+
+void Database::EndRead()
+{
+    m_conn->ensureOpen();
+    if (!m_conn->inRead)
+        throw Error(errNoTransaction, QStringLiteral("EndRead without BeginRead on the database "
+                                                     "%1.")
+                                          .arg(quotedFile(m_conn->path)));
+    m_conn->inRead = false;
+    m_conn->exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read of it"));
+}
+
+ReadScope::ReadScope(Database &db) : m_conn(db.m_conn)
+{
+    db.BeginRead();
+}
+
+ReadScope::~ReadScope()
+{
+    if (m_conn->closed || !m_conn->inRead)
+        return;
+    m_conn->inRead = false;
+    try {
+        m_conn->exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read of it"));
+    } catch (const Error &) {
+        // A read that cannot be ended normally is ended by SQLite when the file is closed.
+    }
 }
 
 } // namespace dao

@@ -78,13 +78,36 @@ public:
     void CommitTrans(); // errNoTransaction without BeginTrans
     void Rollback();    // errNoTransaction without BeginTrans
 
+    // Reads the file as one piece until EndRead: it is locked for reading once rather than at
+    // every call, and every read in between sees the same state of it. Meanwhile other
+    // programs can read it but their writes wait (up to the lock timeout), and writing through
+    // this database is refused (errEngine). Reads do not nest, nor go inside BeginTrans
+    // (errEngine). Close ends a read too.
+    void BeginRead();
+    void EndRead(); // errNoTransaction without BeginRead
+
 private:
     friend class DBEngine;
     friend class Maintenance;
+    friend class ReadScope;
     friend class TableDefCollection;
     explicit Database(std::shared_ptr<detail::Connection> connection);
     std::shared_ptr<detail::Connection> m_conn;
     TableDefCollection m_tableDefs{this};
+};
+
+// BeginRead for as long as it lives; the read ends however the scope is left, unless the
+// database was closed meanwhile, which ended it already.
+class ReadScope
+{
+public:
+    explicit ReadScope(Database &db);
+    ~ReadScope();
+    ReadScope(const ReadScope &) = delete;
+    ReadScope &operator=(const ReadScope &) = delete;
+
+private:
+    std::shared_ptr<detail::Connection> m_conn;
 };
 
 } // namespace dao
