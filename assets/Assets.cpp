@@ -1,5 +1,7 @@
 #include "Assets.h"
 
+#include <QImage>
+#include <QImageReader>
 #include <QtGlobal>
 
 static void initAll()
@@ -19,4 +21,12 @@ void kxInitAssets()
 {
     static const bool done = (initAll(), true);
     Q_UNUSED(done);
+}
+
+QImage kxLoadArtwork(const QString &path)
+{
+    kxInitAssets();
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }

@@ -23,8 +23,7 @@ const QColor DisabledCaptionColour(161, 161, 146);
 const vb::PictureClip &faceStrip()
 {
     static const vb::PictureClip strip = [] {
-        kxInitAssets();
-        QImage image(QStringLiteral(":/buttons/cmdbutton.png"));
+        const QImage image = kxLoadArtwork(QStringLiteral(":/buttons/cmdbutton.png"));
         if (image.isNull())
             qWarning("xpcmdbutton: the button artwork is missing");
         return vb::PictureClip(image.convertToFormat(QImage::Format_ARGB32_Premultiplied), 1, 5);
@@ -138,12 +137,19 @@ void xpcmdbutton::WriteProperties(vb::PropertyBag &bag) const
 void xpcmdbutton::DrawCell(int cell)
 {
     m_cell = cell;
+    m_faceStale = true;
+    update();
+}
+
+void xpcmdbutton::paintFace()
+{
+    m_faceStale = false;
+    const int cell = m_cell;
     const int w = width();
     const int h = height();
     const QImage image = pc.GraphicCell(cell);
     if (w <= 0 || h <= 0 || image.isNull()) {
         m_face = QImage();
-        update();
         return;
     }
     m_face = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
@@ -169,7 +175,6 @@ void xpcmdbutton::DrawCell(int cell)
     piece(0, b, b, h - 2 * b, 0, b, b, sh);          // left edge
     piece(b, h - b, w - 2 * b, b, b, sb, sw, b);     // bottom edge
     piece(b, b, w - 2 * b, h - 2 * b, b, b, sw, sh); // centre
-    update();
 }
 
 void xpcmdbutton::RefreshFace()
@@ -190,6 +195,13 @@ bool xpcmdbutton::inBounds(const QPointF &pos) const
 void xpcmdbutton::centreCaption()
 {
     RefreshFace();
+    // A hidden button centres its caption when it is shown: the caption is measured once,
+    // in the font and text it shows, not at every step of the button's setting up.
+    if (!isVisible()) {
+        m_centrePending = true;
+        return;
+    }
+    m_centrePending = false;
     lbl->adjustSize();
     lbl->move(int(std::floor((width() - lbl->width()) / 2.0)),
               int(std::floor((height() - lbl->height()) / 2.0)));
@@ -233,6 +245,8 @@ bool xpcmdbutton::event(QEvent *event)
 
 void xpcmdbutton::paintEvent(QPaintEvent *)
 {
+    if (m_faceStale)
+        paintFace();
     QPainter p(this);
     p.drawImage(0, 0, m_face);
     if (hasFocus() && width() > 8 && height() > 8) {
@@ -248,7 +262,10 @@ void xpcmdbutton::resizeEvent(QResizeEvent *)
 
 void xpcmdbutton::showEvent(QShowEvent *)
 {
-    RefreshFace();
+    if (m_centrePending)
+        centreCaption();
+    else
+        RefreshFace();
 }
 
 void xpcmdbutton::hideEvent(QHideEvent *)

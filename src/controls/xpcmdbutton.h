@@ -14,7 +14,9 @@ class QLabel;
 // stretched to any size without distorting its border, with a centred caption.
 //
 // Cells of the strip: 0 resting (State 0), 1 pressed, 2 disabled, 3 hovered, 4 resting
-// (State 1). The face last drawn stays until the next draw; painting only shows it.
+// (State 1). The face last drawn stays until the next draw; painting only shows it. A draw
+// is done when the button is next painted, so a face asked for several times while the
+// button is set up is drawn once.
 class xpcmdbutton : public QWidget
 {
     Q_OBJECT
@@ -85,10 +87,13 @@ private:
     void applyEnabledLook();
     void noticeMouseOut();
     void updateAccessKey();
+    void paintFace();
 
     QLabel *lbl;
     vb::PictureClip pc;
     QImage m_face;
+    bool m_faceStale = true;      // m_cell is to be drawn at the next paint
+    bool m_centrePending = false; // the caption is centred when the button is shown
     int m_cell = -1;
     int m_state = 0;
     int m_restingCell = 0;

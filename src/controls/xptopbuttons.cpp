@@ -20,12 +20,11 @@ constexpr int DisabledCell = 3;
 const vb::PictureClip *faceStrips()
 {
     static const std::array<vb::PictureClip, 4> strips = [] {
-        kxInitAssets();
         const char *files[4] = {":/buttons/close.png", ":/buttons/maximize.png",
                                 ":/buttons/minimize.png", ":/buttons/restore.png"};
         std::array<vb::PictureClip, 4> clips;
         for (int i = 0; i < 4; ++i) {
-            QImage image(QString::fromLatin1(files[i]));
+            const QImage image = kxLoadArtwork(QString::fromLatin1(files[i]));
             if (image.isNull())
                 qWarning("xptopbuttons: the artwork %s is missing", files[i]);
             clips[i] =

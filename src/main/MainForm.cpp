@@ -46,6 +46,11 @@ QFont sansSerif(bool bold)
     return font;
 }
 
+QPixmap programIcon()
+{
+    return QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/icons/kitchenex.png")));
+}
+
 } // namespace
 
 MainForm::MainForm(const QString &folder, QWidget *parent)
@@ -56,7 +61,7 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     setObjectName(QStringLiteral("main"));
     setFont(sansSerif(false));
     resize(vb::px(10695), vb::px(6510));
-    QPixmap icon(QStringLiteral(":/icons/kitchenex.png"));
+    const QPixmap icon = programIcon();
     if (!icon.isNull())
         setWindowIcon(QIcon(icon));
     createControls();
@@ -205,7 +210,7 @@ void MainForm::applyDesignData()
     vb::PropertyBag frame;
     frame.WriteProperty(QStringLiteral("Caption"),
                         QStringLiteral("Kitchenex Recipe V2.2__") + WebsiteAddress);
-    QPixmap icon(QStringLiteral(":/icons/kitchenex.png"));
+    const QPixmap icon = programIcon();
     if (!icon.isNull())
         frame.WriteProperty(QStringLiteral("Icon"), icon);
     xp_canvas1->ReadProperties(frame);

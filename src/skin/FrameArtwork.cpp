@@ -1,5 +1,7 @@
 #include "FrameArtwork.h"
 
+#include "Assets.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QRect>
@@ -28,7 +30,7 @@ QPixmap stretched(const QPixmap &piece, const QRect &source, const QSize &size)
 
 QPixmap loadPiece(const QString &path)
 {
-    QImage image(path);
+    QImage image = kxLoadArtwork(path);
     if (image.isNull())
         return QPixmap();
     image = image.convertToFormat(QImage::Format_ARGB32);

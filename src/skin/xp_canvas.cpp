@@ -78,7 +78,7 @@ xp_canvas::xp_canvas(const QString &name, QWidget *parent) : QWidget(parent)
     pal.setColor(QPalette::Window, SurfaceColour);
     setPalette(pal);
 
-    m_defaultIcon = QPixmap(QStringLiteral(":/frame/Image1.png"));
+    m_defaultIcon = QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/frame/Image1.png")));
     Image1 = makeImage(QStringLiteral("Image1"), this);
     setPicture(Image1, m_defaultIcon);
     m_current = makePieces(QString(), false);
@@ -247,6 +247,13 @@ void xp_canvas::showLook(const Pieces &look)
 
 void xp_canvas::UserControl_Resize()
 {
+    // While the window is built and given its properties the frame is hidden: it is laid out
+    // once, when shown, for the size, state and look it has then.
+    if (!isVisible()) {
+        m_layoutPending = true;
+        return;
+    }
+    m_layoutPending = false;
     const int state = hostState();
     update(); // the surface: cleared to its background colour
 

@@ -45,7 +45,8 @@ public:
     void WriteProperties(vb::PropertyBag &bag) const;
 
     // Places every piece, paints the borders and the title for the current size, window
-    // state and look, sets the resize cursors and raises Resize.
+    // state and look, sets the resize cursors and raises Resize. A hidden frame does this
+    // once, when it is shown.
     void UserControl_Resize();
     // Put the active or inactive artwork into the current pieces; seen at the next layout.
     void ShowActiveLook();
@@ -140,6 +141,7 @@ private:
     QPoint UpPoint;
     QPixmap IconPicture;
     bool m_fixedSingle = false;
+    bool m_layoutPending = false; // laid out when shown
 
     QPixmap m_defaultIcon;
     QPointer<QWidget> m_host;

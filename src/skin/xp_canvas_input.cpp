@@ -56,6 +56,8 @@ bool xp_canvas::event(QEvent *event)
 {
     if (event->type() == QEvent::ParentChange)
         attachHost();
+    else if (event->type() == QEvent::Show && m_layoutPending)
+        UserControl_Resize();
     return QWidget::event(event);
 }
 

@@ -7,7 +7,6 @@
 #include "platform/vb/Strings.h"
 #include "platform/vb/TreeView.h"
 
-
 namespace RecipeBas {
 
 namespace {
@@ -83,8 +82,8 @@ void LoadTree()
                 if (rs)
                     vb::ResumeNext([] { stageRecipes(); });
                 vb::ResumeNext([&] {
-                    tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(),
-                                    RecipeImage, SelectedImage);
+                    tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
+                                    SelectedImage);
                 });
                 view->List1->Clear();
             }
