@@ -191,10 +191,15 @@ void Connection::rememberFields(qint64 version, const QHash<QString, QList<Field
 
 qint64 Connection::schemaVersion()
 {
+    // Within a read nobody can change the schema: it is asked once per read.
+    if (inRead && readSchemaVersion >= 0)
+        return readSchemaVersion;
     ensurePrepared(m_versionStmt, db(), QStringLiteral("PRAGMA schema_version"), path,
                    QStringLiteral("reading the list of tables"));
     const qint64 version = m_versionStmt.step() ? m_versionStmt.columnInt64(0) : -1;
     m_versionStmt.reset();
+    if (inRead)
+        readSchemaVersion = version;
     return version;
 }
 

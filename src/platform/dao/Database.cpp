@@ -236,6 +236,7 @@ void Database::BeginRead()
     // The lock is taken by the first read and kept until EndRead.
     m_conn->exec(QStringLiteral("BEGIN DEFERRED"), QStringLiteral("starting to read it"));
     m_conn->inRead = true;
+    m_conn->readSchemaVersion = -1;
 }
 
 void Database::EndRead()

@@ -208,6 +208,8 @@ bool RecordsetState::fetchFrom(qint64 from, int maxRows)
     }
 
     clearAhead();
+    m_aheadRowids.reserve(size_t(maxRows));
+    m_aheadValues.reserve(size_t(maxRows) * m_pageColumns.size());
     m_aheadFromFirst = from == FirstRowid;
     m_pageStmt.bindInt64(1, from);
     const size_t columns = m_pageColumns.size();
