@@ -40,7 +40,7 @@ struct Connection
     bool readOnly = false;
     bool closed = false;
     bool inUserTransaction = false;
-    bool inRead = false;          // between Database::BeginRead and EndRead
+    bool inRead = false;           // between Database::BeginRead and EndRead
     qint64 readSchemaVersion = -1; // the schema's version as seen by the read, once asked
     bool largeCache = false;
     QList<RecordsetState *> recordsets; // open record sets, closed with the database
