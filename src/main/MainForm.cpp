@@ -21,6 +21,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>
@@ -66,6 +67,9 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
         setWindowIcon(QIcon(icon));
     createControls();
     applyDesignData();
+    // The tree's font is set last: it is the first font the window measures, and the fonts may
+    // still be loading on another thread (see LoadFonts).
+    Tv->setFont(sansSerif(true));
     setTabOrder();
     connectCommands();
 
@@ -77,6 +81,17 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     m_view->Text3 = Text3;
     m_view->Text4 = Text4;
     RecipeBas::view = m_view;
+}
+
+void MainForm::LoadFonts()
+{
+    // The first font looked up reads the whole font list of the system; each face then has
+    // its fallbacks worked out. Both are kept for every thread of the program.
+    const QString sample = QStringLiteral("Kitchenex Recipe");
+    const QFont fonts[] = {sansSerif(true), sansSerif(false), buttonFont(),
+                           xp_canvas::CaptionFont()};
+    for (const QFont &font : fonts)
+        QFontMetrics(font).horizontalAdvance(sample);
 }
 
 MainForm::~MainForm()
@@ -105,7 +120,6 @@ void MainForm::createControls()
     Tv = new vb::TreeView(c);
     Tv->setObjectName(QStringLiteral("Tv"));
     Tv->setGeometry(twipsRect(120, 840, 3495, 5535));
-    Tv->setFont(sansSerif(true));
     Tv->setAccessibleName(QStringLiteral("Categories and recipes"));
 
     Line1 = new QFrame(c);

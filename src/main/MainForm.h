@@ -35,6 +35,11 @@ public:
     explicit MainForm(const QString &folder, QWidget *parent = nullptr);
     ~MainForm() override;
 
+    // Loads the fonts the window shows, so that building it finds them ready. Safe on a
+    // thread of its own once the application object exists: main() runs it beside the
+    // window's construction.
+    static void LoadFonts();
+
     // The window's load: sets the data path and fills the tree. A database that cannot be
     // opened leaves the tree empty and is reported once, naming the file and the reason.
     void Form_Load();

@@ -32,21 +32,13 @@ void setPicture(QLabel *image, const QPixmap &picture)
     image->resize(picture.size()); // an image takes the size of its picture
 }
 
-QFont captionFont()
-{
-    QFont font(QStringLiteral("Trebuchet MS"));
-    font.setPointSizeF(9.75);
-    font.setWeight(QFont::Bold);
-    return font;
-}
-
 QLabel *makeCaptionLabel(const QString &name, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
-    label->setFont(captionFont());
+    label->setFont(xp_canvas::CaptionFont());
     return label;
 }
 
@@ -143,6 +135,14 @@ xp_canvas::xp_canvas(const QString &name, QWidget *parent) : QWidget(parent)
     SetCaption(name);
     SetFixed_Single(false);
     SetIcon(m_defaultIcon);
+}
+
+QFont xp_canvas::CaptionFont()
+{
+    QFont font(QStringLiteral("Trebuchet MS"));
+    font.setPointSizeF(9.75);
+    font.setWeight(QFont::Bold);
+    return font;
 }
 
 xp_canvas::~xp_canvas()

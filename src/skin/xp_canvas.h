@@ -31,6 +31,9 @@ public:
     explicit xp_canvas(const QString &name, QWidget *parent);
     ~xp_canvas() override;
 
+    // The font of the title: Trebuchet MS 9.75 pt bold.
+    static QFont CaptionFont();
+
     QString Caption() const;
     void SetCaption(const QString &caption); // also the hosting window's title
     QPixmap Icon() const { return IconPicture; }
