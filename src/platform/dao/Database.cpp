@@ -12,6 +12,20 @@ using detail::quotedFile;
 using detail::quotedName;
 using detail::quoteIdentifier;
 
+namespace {
+
+// A transaction or a read begins only on an open database without either.
+void ensureNoTransaction(const detail::Connection &conn)
+{
+    conn.ensureOpen();
+    if (conn.inUserTransaction || conn.inRead)
+        throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
+                                              "transactions do not nest.")
+                                   .arg(quotedFile(conn.path)));
+}
+
+} // namespace
+
 // --- TableDefCollection -------------------------------------------------------------------
 
 void TableDefCollection::ensureLoaded() const
@@ -189,11 +203,7 @@ void Database::Close()
 
 void Database::BeginTrans()
 {
-    m_conn->ensureOpen();
-    if (m_conn->inUserTransaction || m_conn->inRead)
-        throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
-                                              "transactions do not nest.")
-                                   .arg(quotedFile(m_conn->path)));
+    ensureNoTransaction(*m_conn);
     const QString doing = QStringLiteral("starting a transaction");
     m_conn->checkWritable(doing);
     m_conn->prepareTransactions(doing);
@@ -228,11 +238,7 @@ void Database::Rollback()
 
 void Database::BeginRead()
 {
-    m_conn->ensureOpen();
-    if (m_conn->inUserTransaction || m_conn->inRead)
-        throw Error(errEngine, QStringLiteral("A transaction is open already on the database %1; "
-                                              "transactions do not nest.")
-                                   .arg(quotedFile(m_conn->path)));
+    ensureNoTransaction(*m_conn);
     // The lock is taken by the first read and kept until EndRead.
     m_conn->exec(QStringLiteral("BEGIN DEFERRED"), QStringLiteral("starting to read it"));
     m_conn->inRead = true;
