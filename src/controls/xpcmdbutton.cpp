@@ -57,7 +57,8 @@ void showCaption(QLabel *label, const QString &caption)
 
 } // namespace
 
-xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent) : QWidget(parent), pc(faceStrip())
+xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent)
+    : SkinButton(parent), pc(faceStrip())
 {
     SkinButtonAccessible::install();
     setObjectName(name);
@@ -186,12 +187,6 @@ void xpcmdbutton::RefreshFace()
     DrawCell(Enabled() ? m_restingCell : DisabledCell);
 }
 
-bool xpcmdbutton::inBounds(const QPointF &pos) const
-{
-    // A point on the right or bottom edge line still counts as over the button.
-    return pos.x() >= 0 && pos.y() >= 0 && pos.x() <= width() && pos.y() <= height();
-}
-
 void xpcmdbutton::centreCaption()
 {
     RefreshFace();
@@ -215,11 +210,21 @@ void xpcmdbutton::applyEnabledLook()
     lbl->setPalette(palette);
 }
 
-void xpcmdbutton::noticeMouseOut()
+void xpcmdbutton::showStep(Step step)
 {
-    m_cursorOver = false;
-    emit MouseOut();
-    RefreshFace();
+    switch (step) {
+    case Step::Pressed:
+    case Step::Dragged:
+        DrawCell(1);
+        break;
+    case Step::Hovered:
+        DrawCell(3);
+        break;
+    case Step::Released:
+    case Step::Left:
+        RefreshFace();
+        break;
+    }
 }
 
 void xpcmdbutton::updateAccessKey()
@@ -268,67 +273,11 @@ void xpcmdbutton::showEvent(QShowEvent *)
         RefreshFace();
 }
 
-void xpcmdbutton::hideEvent(QHideEvent *)
-{
-    m_pressed = false; // a hidden button finishes no click
-}
-
 void xpcmdbutton::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::EnabledChange)
         applyEnabledLook();
     QWidget::changeEvent(event);
-}
-
-void xpcmdbutton::mousePressEvent(QMouseEvent *event)
-{
-    m_cursorOver = true;
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
-    const QPointF pos = event->position();
-    emit MouseDown(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
-                   float(pos.x()), float(pos.y()));
-    DrawCell(1);
-}
-
-void xpcmdbutton::mouseReleaseEvent(QMouseEvent *event)
-{
-    const QPointF pos = event->position();
-    const bool click = m_pressed && event->button() == Qt::LeftButton && inBounds(pos);
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
-    emit MouseUp(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
-                 float(pos.x()), float(pos.y()));
-    RefreshFace();
-    if (click)
-        emit Click();
-}
-
-void xpcmdbutton::mouseDoubleClickEvent(QMouseEvent *)
-{
-    // The second press of a double click clicks nothing: a fast double click is one Click.
-    m_pressed = false;
-}
-
-void xpcmdbutton::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPointF pos = event->position();
-    if (!inBounds(pos)) {
-        // Only while a button is held do moves arrive from outside: the cursor has left.
-        if (m_cursorOver)
-            noticeMouseOut();
-        return;
-    }
-    m_cursorOver = true;
-    emit MouseMove(vbinput::buttonCode(event->buttons()), vbinput::shiftCode(event->modifiers()),
-                   float(pos.x()), float(pos.y()));
-    DrawCell(event->buttons() == Qt::LeftButton ? 1 : 3);
-}
-
-void xpcmdbutton::leaveEvent(QEvent *)
-{
-    if (m_cursorOver)
-        noticeMouseOut();
 }
 
 void xpcmdbutton::keyPressEvent(QKeyEvent *event)

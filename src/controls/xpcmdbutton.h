@@ -1,12 +1,12 @@
 #pragma once
 
+#include "SkinButton.h"
 #include "platform/vb/PictureClip.h"
 #include "platform/vb/PropertyBag.h"
 
 #include <QFont>
 #include <QImage>
 #include <QString>
-#include <QWidget>
 
 class QLabel;
 
@@ -17,7 +17,7 @@ class QLabel;
 // (State 1). The face last drawn stays until the next draw; painting only shows it. A draw
 // is done when the button is next painted, so a face asked for several times while the
 // button is set up is drawn once.
-class xpcmdbutton : public QWidget
+class xpcmdbutton : public SkinButton
 {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -55,37 +55,29 @@ public:
     int currentCell() const { return m_cell; }
 
 signals:
-    void Click();
+    // With Click and the mouse events of every skinned button.
     void KeyDown(int KeyCode, int Shift);
     void KeyPress(int KeyAscii);
     void KeyUp(int KeyCode, int Shift);
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseMove(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
-    // The cursor has left the button (once per entry, also while a button is held).
-    void MouseOut();
 
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
 
 private:
+    // Pressed and dragged show cell 1, hovered cell 3, released and left the resting look;
+    // the look follows MouseDown and MouseUp.
+    void showStep(Step step) override;
+    bool showsStepFirst() const override { return false; }
+
     QFont ambientFont() const;
-    bool inBounds(const QPointF &pos) const;
     void centreCaption();
     void applyEnabledLook();
-    void noticeMouseOut();
     void updateAccessKey();
     void paintFace();
 
@@ -99,7 +91,5 @@ private:
     int m_restingCell = 0;
     QString m_caption;
     QFont m_font;
-    bool m_pressed = false;    // a left press here that a release here turns into a click
-    bool m_cursorOver = false; // seen over the button since the last MouseOut
     int m_accessKeyId = 0;
 };

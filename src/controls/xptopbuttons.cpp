@@ -2,10 +2,8 @@
 
 #include "Assets.h"
 #include "SkinButtonAccessible.h"
-#include "platform/vb/VbInput.h"
 
 #include <QAccessible>
-#include <QMouseEvent>
 #include <QPainter>
 
 #include <array>
@@ -37,7 +35,8 @@ const vb::PictureClip *faceStrips()
 
 } // namespace
 
-xptopbuttons::xptopbuttons(const QString &name, QWidget *parent) : QWidget(parent), pc(faceStrips())
+xptopbuttons::xptopbuttons(const QString &name, QWidget *parent)
+    : SkinButton(parent), pc(faceStrips())
 {
     SkinButtonAccessible::install();
     setObjectName(name);
@@ -93,18 +92,24 @@ void xptopbuttons::showCell(int cell)
     update();
 }
 
-bool xptopbuttons::inBounds(const QPointF &pos) const
+void xptopbuttons::showStep(Step step)
 {
-    // A point on the right or bottom edge line still counts as over the button.
-    return pos.x() >= 0 && pos.y() >= 0 && pos.x() <= Size && pos.y() <= Size;
-}
-
-void xptopbuttons::noticeMouseOut()
-{
-    m_cursorOver = false;
-    emit MouseOut();
-    if (Enabled())
+    switch (step) {
+    case Step::Pressed:
+    case Step::Dragged:
+        showCell(PressedCell);
+        break;
+    case Step::Hovered:
+        showCell(HoverCell);
+        break;
+    case Step::Released:
         showCell(NormalCell);
+        break;
+    case Step::Left:
+        if (Enabled())
+            showCell(NormalCell);
+        break;
+    }
 }
 
 void xptopbuttons::paintEvent(QPaintEvent *)
@@ -124,62 +129,6 @@ void xptopbuttons::resizeEvent(QResizeEvent *)
 void xptopbuttons::showEvent(QShowEvent *)
 {
     ShowButton();
-}
-
-void xptopbuttons::hideEvent(QHideEvent *)
-{
-    m_pressed = false; // a hidden button finishes no click
-}
-
-void xptopbuttons::mousePressEvent(QMouseEvent *event)
-{
-    m_cursorOver = true;
-    if (event->button() == Qt::LeftButton)
-        m_pressed = true;
-    showCell(PressedCell);
-    const QPointF pos = event->position();
-    emit MouseDown(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
-                   float(pos.x()), float(pos.y()));
-}
-
-void xptopbuttons::mouseReleaseEvent(QMouseEvent *event)
-{
-    const QPointF pos = event->position();
-    const bool click = m_pressed && event->button() == Qt::LeftButton && inBounds(pos);
-    if (event->button() == Qt::LeftButton)
-        m_pressed = false;
-    showCell(NormalCell);
-    emit MouseUp(vbinput::buttonCode(event->button()), vbinput::shiftCode(event->modifiers()),
-                 float(pos.x()), float(pos.y()));
-    if (click)
-        emit Click();
-}
-
-void xptopbuttons::mouseDoubleClickEvent(QMouseEvent *)
-{
-    // The second press of a double click clicks nothing: a fast double click is one Click.
-    m_pressed = false;
-}
-
-void xptopbuttons::mouseMoveEvent(QMouseEvent *event)
-{
-    const QPointF pos = event->position();
-    if (!inBounds(pos)) {
-        // Only while a button is held do moves arrive from outside: the cursor has left.
-        if (m_cursorOver)
-            noticeMouseOut();
-        return;
-    }
-    m_cursorOver = true;
-    emit MouseMove(vbinput::buttonCode(event->buttons()), vbinput::shiftCode(event->modifiers()),
-                   float(pos.x()), float(pos.y()));
-    showCell(event->buttons() == Qt::LeftButton ? PressedCell : HoverCell);
-}
-
-void xptopbuttons::leaveEvent(QEvent *)
-{
-    if (m_cursorOver)
-        noticeMouseOut();
 }
 
 void ReadTitleBarDesign(xptopbuttons *minimise, xptopbuttons *maximise, xptopbuttons *close)

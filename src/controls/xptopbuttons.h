@@ -1,17 +1,17 @@
 #pragma once
 
+#include "SkinButton.h"
 #include "platform/vb/PictureClip.h"
 #include "platform/vb/PropertyBag.h"
 
 #include <QImage>
-#include <QWidget>
 
 // The small square button of the skinned title bar: close (Value 0), maximise (1),
 // minimise (2) or restore (3). It only looks and reports; the window decides what a click does.
 //
 // Each kind has a strip of four 21 x 21 cells: 0 normal, 1 hover, 2 pressed, 3 disabled. The
 // button is always 21 x 21 pixels, whatever its container asks for.
-class xptopbuttons : public QWidget
+class xptopbuttons : public SkinButton
 {
     Q_OBJECT
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -45,37 +45,23 @@ public:
 
     QSize sizeHint() const override { return QSize(Size, Size); }
 
-signals:
-    void Click();
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseMove(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
-    // The cursor has left the button (once per entry, also while a button is held).
-    void MouseOut();
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void hideEvent(QHideEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
 
 private:
+    // Pressed and dragged show the pressed cell, hovered the hover cell, released the normal
+    // cell, left the normal cell unless disabled; the look comes before MouseDown and MouseUp.
+    void showStep(Step step) override;
+    bool showsStepFirst() const override { return true; }
     void showCell(int cell);
-    bool inBounds(const QPointF &pos) const;
-    void noticeMouseOut();
 
     const vb::PictureClip *pc; // the four strips, by ButtonIndex
     QImage m_face;
     int m_value = 0;
     int m_buttonIndex = 0;
     int m_cell = 0;
-    bool m_pressed = false;    // a left press here that a release here turns into a click
-    bool m_cursorOver = false; // seen over the button since the last MouseOut
 };
 
 // The stored properties of the three title-bar buttons every window carries: minimise (Value 2),

@@ -54,8 +54,9 @@ struct SignalLog
 {
     explicit SignalLog(QObject *object)
     {
+        // Every signal the button adds to a plain widget, its own and its base class's.
         const QMetaObject *meta = object->metaObject();
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i)
+        for (int i = QWidget::staticMetaObject.methodCount(); i < meta->methodCount(); ++i)
             if (meta->method(i).methodType() == QMetaMethod::Signal)
                 spies[meta->method(i).name()] =
                     std::make_unique<QSignalSpy>(object, meta->method(i));
