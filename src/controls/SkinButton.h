@@ -21,7 +21,8 @@ signals:
     void MouseOut();
 
 protected:
-    enum class Step {
+    enum class Step
+    {
         Pressed,  // a mouse button went down over it
         Released, // a mouse button came up
         Hovered,  // the pointer moves over it, the left button not held

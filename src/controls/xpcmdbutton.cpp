@@ -57,8 +57,7 @@ void showCaption(QLabel *label, const QString &caption)
 
 } // namespace
 
-xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent)
-    : SkinButton(parent), pc(faceStrip())
+xpcmdbutton::xpcmdbutton(const QString &name, QWidget *parent) : SkinButton(parent), pc(faceStrip())
 {
     SkinButtonAccessible::install();
     setObjectName(name);

@@ -67,4 +67,3 @@ private:
 // The stored properties of the three title-bar buttons every window carries: minimise (Value 2),
 // maximise (Value 1, stored disabled: it has no action) and close (Value 0, the default).
 void ReadTitleBarDesign(xptopbuttons *minimise, xptopbuttons *maximise, xptopbuttons *close);
-
