@@ -24,6 +24,14 @@ void ensureNoTransaction(const detail::Connection &conn)
                                    .arg(quotedFile(conn.path)));
 }
 
+// Ends the read begun by BeginRead; the database counts as no longer reading even when SQLite
+// refuses, and the file's closing then ends the read.
+void endRead(detail::Connection &conn)
+{
+    conn.inRead = false;
+    conn.exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read of it"));
+}
+
 } // namespace
 
 // --- TableDefCollection -------------------------------------------------------------------
@@ -252,8 +260,7 @@ void Database::EndRead()
         throw Error(errNoTransaction, QStringLiteral("EndRead without BeginRead on the database "
                                                      "%1.")
                                           .arg(quotedFile(m_conn->path)));
-    m_conn->inRead = false;
-    m_conn->exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read of it"));
+    endRead(*m_conn);
 }
 
 ReadScope::ReadScope(Database &db) : m_conn(db.m_conn)
@@ -265,11 +272,10 @@ ReadScope::~ReadScope()
 {
     if (m_conn->closed || !m_conn->inRead)
         return;
-    m_conn->inRead = false;
     try {
-        m_conn->exec(QStringLiteral("COMMIT"), QStringLiteral("ending a read of it"));
+        endRead(*m_conn);
     } catch (const Error &) {
-        // A read that cannot be ended normally is ended by SQLite when the file is closed.
+        // The file's closing ends it.
     }
 }
 
