@@ -47,11 +47,6 @@ QFont sansSerif(bool bold)
     return font;
 }
 
-QPixmap programIcon()
-{
-    return QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/icons/kitchenex.png")));
-}
-
 } // namespace
 
 MainForm::MainForm(const QString &folder, QWidget *parent)
@@ -62,11 +57,12 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     setObjectName(QStringLiteral("main"));
     setFont(sansSerif(false));
     resize(vb::px(10695), vb::px(6510));
-    const QPixmap icon = programIcon();
+    // The program's icon: the window's own and the one its frame shows.
+    const QPixmap icon = QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/icons/kitchenex.png")));
     if (!icon.isNull())
         setWindowIcon(QIcon(icon));
     createControls();
-    applyDesignData();
+    applyDesignData(icon);
     // The tree's font is set last: it is the first font the window measures, and the fonts may
     // still be loading on another thread (see LoadFonts).
     Tv->setFont(sansSerif(true));
@@ -198,7 +194,7 @@ void MainForm::createControls()
     Website = stripButton(QStringLiteral("Website"), 3480, 3255);
 }
 
-void MainForm::applyDesignData()
+void MainForm::applyDesignData(const QPixmap &icon)
 {
     // What the window's design data stores for each control: every button in Arial 9 pt, and
     // a caption where it is not the button's own name.
@@ -224,7 +220,6 @@ void MainForm::applyDesignData()
     vb::PropertyBag frame;
     frame.WriteProperty(QStringLiteral("Caption"),
                         QStringLiteral("Kitchenex Recipe V2.2__") + WebsiteAddress);
-    const QPixmap icon = programIcon();
     if (!icon.isNull())
         frame.WriteProperty(QStringLiteral("Icon"), icon);
     xp_canvas1->ReadProperties(frame);

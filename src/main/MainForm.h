@@ -96,7 +96,7 @@ protected:
 
 private:
     void createControls();
-    void applyDesignData();
+    void applyDesignData(const QPixmap &icon);
     void setTabOrder();
     void connectCommands();
     void setBoxesLocked(bool locked);
