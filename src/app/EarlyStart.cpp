@@ -1,0 +1,82 @@
+#include "app/EarlyStart.h"
+
+#include "main/MainForm.h"
+#include "platform/dao/Database.h"
+#include "platform/dao/Maintenance.h"
+#include "store/Backup.h"
+#include "store/RecipeBas.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+#include <exception>
+
+EarlyStart::EarlyStart(const QString &dataPath) : m_dataPath(dataPath)
+{
+    // Qt takes the first thread that asks for its thread data as the program's main thread.
+    // The early thread makes Qt objects before the application object exists (the engine reads
+    // a file's first bytes through a QFile), so this thread asks first.
+    QThread::currentThread();
+    if (!m_dataPath.isEmpty())
+        m_verdict = m_checked.get_future();
+    m_thread = std::thread(&EarlyStart::run, this, m_application.get_future());
+}
+
+EarlyStart::~EarlyStart()
+{
+    finish();
+}
+
+QString EarlyStart::ProgramDataPath()
+{
+    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (program.isEmpty())
+        return QString();
+    return QDir(QFileInfo(program).path()).filePath(QStringLiteral("Recipe"));
+}
+
+void EarlyStart::run(std::future<bool> application)
+{
+    if (!m_dataPath.isEmpty()) {
+        try {
+            // What RecipeBas::CheckRecipeDataBase does, for this data path.
+            m_database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
+            m_checked.set_value();
+        } catch (...) {
+            m_checked.set_exception(std::current_exception());
+        }
+    }
+    if (application.get())
+        MainForm::LoadFonts();
+}
+
+void EarlyStart::applicationReady()
+{
+    tellApplication(true);
+}
+
+void EarlyStart::check(const QString &dataPath)
+{
+    if (!m_verdict.valid() || dataPath != m_dataPath) {
+        RecipeBas::CheckRecipeDataBase();
+        return;
+    }
+    m_verdict.get(); // raises what the check raised
+    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database));
+}
+
+void EarlyStart::finish()
+{
+    tellApplication(false);
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void EarlyStart::tellApplication(bool ready)
+{
+    if (m_told)
+        return;
+    m_told = true;
+    m_application.set_value(ready);
+}
