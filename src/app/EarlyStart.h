@@ -12,6 +12,8 @@ class Database;
 
 // Work begun before anything else, on a thread of its own, so that it runs while the
 // application starts and the window is built:
+// - reading the system's font configuration, the slowest part of the first font look-up and
+//   one that needs no application object;
 // - the quick check of the database, which reads the whole file. The window's load waits for
 //   its verdict before it shows anything of the file, and the checked database stays open for
 //   the tree's load, which then finds its pages in memory;
