@@ -86,7 +86,7 @@ struct Controls
         const QTreeWidgetItem *root = tree.topLevelItem(0);
         int n = 0;
         for (int c = 0; root && c < root->childCount(); ++c)
-            n += root->child(c)->childCount();
+            n += tree.ChildCount(root->child(c)); // without making the waiting ones
         return n;
     }
 };

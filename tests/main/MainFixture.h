@@ -52,6 +52,8 @@ struct MainFixture
     QTreeWidgetItem *recipe(const QString &cat, int index) const
     {
         QTreeWidgetItem *c = category(cat);
+        if (c)
+            form->Tv->RealizeChildren(c);
         return c && index < c->childCount() ? c->child(index) : nullptr;
     }
     void clickNode(QTreeWidgetItem *node)
@@ -97,7 +99,7 @@ struct MainFixture
     bool treeHasRecipes() const
     {
         for (int i = 0; root() && i < root()->childCount(); ++i)
-            if (root()->child(i)->childCount() > 0)
+            if (form->Tv->ChildCount(root()->child(i)) > 0)
                 return true;
         return false;
     }

@@ -39,6 +39,7 @@ private slots:
     void missingDatabaseOpensTheWindowAndSaysSoOnce_data();
     void missingDatabaseOpensTheWindowAndSaysSoOnce();
     void clickAndKeyboardShowARecipe();
+    void collapsedCategoryOpensWithItsRecipes();
     void addAsksForTheCategoryClickedBeforeAdd();
     void addAnsweredNoKeepsAddModeAndText();
     void addAfterSaveNeedsANewCategory();
@@ -139,6 +140,40 @@ void TestMain::clickAndKeyboardShowARecipe()
     f.clickNode(f.category(QStringLiteral("Beef")));
     QCOMPARE(SelectedCategory, QStringLiteral("Beef"));
     QCOMPARE(f.boxes().at(0), QStringLiteral("Leek "));
+    QVERIFY(f.dialogs.asked().isEmpty());
+}
+
+void TestMain::collapsedCategoryOpensWithItsRecipes()
+{
+    MainFixture f;
+    f.open(kitchen());
+    vb::TreeView *tv = f.form->Tv;
+    QTreeWidgetItem *beef = f.category(QStringLiteral("Beef"));
+    QVERIFY(beef && !beef->isExpanded());
+    // Shown as having recipes before they are made into nodes.
+    QCOMPARE(tv->ChildCount(beef), 2);
+    QVERIFY(beef->childCount() == 0 && tv->visualItemRect(beef).isValid());
+    QCOMPARE(beef->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+
+    // Opened with the keyboard: its recipes in stored order, and Down shows the first.
+    f.clickNode(beef);
+    QTest::keyClick(tv, Qt::Key_Right);
+    QVERIFY(beef->isExpanded());
+    QCOMPARE(beef->childCount(), 2);
+    QCOMPARE(beef->child(0)->text(0), QStringLiteral("Stew"));
+    QCOMPARE(beef->child(1)->text(0), QStringLiteral("Roast"));
+    QCOMPARE(vb::TreeView::Kind(beef->child(1)), vb::NodeKind::Recipe);
+    QCOMPARE(beef->child(1)->data(0, vb::TreeView::ImageRole).toInt(), 4);
+    QCOMPARE(SelectedCategory, QStringLiteral("Beef"));
+    QTest::keyClick(tv, Qt::Key_Down);
+    QCOMPARE(f.boxes().at(0), QStringLiteral("Stew "));
+    QCOMPARE(CurrentCategory, QStringLiteral("Beef"));
+    // Closed and opened again: the same two nodes, not two more.
+    QTest::keyClick(tv, Qt::Key_Left);
+    QTest::keyClick(tv, Qt::Key_Left);
+    QVERIFY(!beef->isExpanded());
+    QTest::keyClick(tv, Qt::Key_Right);
+    QCOMPARE(beef->childCount(), 2);
     QVERIFY(f.dialogs.asked().isEmpty());
 }
 
@@ -515,8 +550,8 @@ void TestMain::jetDatabaseBesideTheProgramIsConvertedOnYes()
     QVERIFY(f.category(QStringLiteral("Soups")));
     QVERIFY(f.category(QStringLiteral("Cakes & Pies")));
     QVERIFY(f.category(QStringLiteral("Empty category")));
-    QCOMPARE(f.category(QStringLiteral("Soups"))->childCount(), 6);
-    QCOMPARE(f.category(QStringLiteral("Cakes & Pies"))->childCount(), 120);
+    QCOMPARE(f.form->Tv->ChildCount(f.category(QStringLiteral("Soups"))), 6);
+    QCOMPARE(f.form->Tv->ChildCount(f.category(QStringLiteral("Cakes & Pies"))), 120);
     QCOMPARE(f.rows(QStringLiteral("Cakes & Pies")).size(), 120);
 }
 

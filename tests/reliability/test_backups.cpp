@@ -246,7 +246,7 @@ void TestBackups::damagedDatabaseNamesTheNewestBackupWhichRestoresIt()
     f.start();
     QVERIFY2(f.form->startupProblem().isEmpty(), qPrintable(f.form->startupProblem()));
     QCOMPARE(contents(f.file()), good);
-    QCOMPARE(f.category(Beef)->childCount(), 3);
+    QCOMPARE(f.form->Tv->ChildCount(f.category(Beef)), 3);
 }
 
 QTEST_MAIN(TestBackups)

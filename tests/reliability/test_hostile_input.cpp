@@ -134,6 +134,8 @@ QTreeWidgetItem *TestHostileInput::recipeNode(const QString &category,
                                               const QString &shownName) const
 {
     QTreeWidgetItem *node = m_f->category(category);
+    if (node)
+        m_f->form->Tv->RealizeChildren(node);
     for (int i = 0; node && i < node->childCount(); ++i) {
         if (node->child(i)->text(0) == shownName)
             return node->child(i);

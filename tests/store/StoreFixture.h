@@ -46,8 +46,9 @@ struct StoreFixture
         text4.SetText(d);
     }
     QStringList boxes() const { return {text1.Text(), text2.Text(), text3.Text(), text4.Text()}; }
-    // The tree as lines: "name" for categories, "  name" for recipes.
-    QStringList treeLines() const
+    // The tree as lines: "name" for categories, "  name" for recipes, every category's recipes
+    // made into nodes first.
+    QStringList treeLines()
     {
         QStringList lines;
         QTreeWidgetItem *root = tree.topLevelItem(0);
@@ -55,6 +56,7 @@ struct StoreFixture
             return lines;
         lines.append(root->text(0));
         for (int c = 0; c < root->childCount(); ++c) {
+            tree.RealizeChildren(root->child(c));
             lines.append(QStringLiteral("- ") + root->child(c)->text(0));
             for (int r = 0; r < root->child(c)->childCount(); ++r)
                 lines.append(QStringLiteral("  * ") + root->child(c)->child(r)->text(0));

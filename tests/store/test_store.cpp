@@ -17,6 +17,7 @@ private slots:
     void treeHidesExactlyTheSevenSystemTables();
     void treeNodesCarryKeysKindsAndImages();
     void treeExpandsOnlyTheLastCategory();
+    void treeMakesRecipeNodesWhenTheirCategoryOpens();
     void treeOfAnEmptyDatabaseIsTheRootAlone();
     void treeLoadFailsWhenTheDatabaseCannotBeOpened();
     void categoryTreeListsCategoriesOnly();
@@ -119,6 +120,53 @@ void TestStore::treeExpandsOnlyTheLastCategory()
     LoadTree();
     QVERIFY(g.tree.topLevelItem(0)->isExpanded());
     QVERIFY(!g.tree.topLevelItem(0)->child(0)->isExpanded());
+}
+
+void TestStore::treeMakesRecipeNodesWhenTheirCategoryOpens()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 ")), row(QStringLiteral("a2 "))}},
+            {QStringLiteral("B"), {}},
+            {QStringLiteral("C"), {row(QStringLiteral("c1 "))}}});
+    LoadTree();
+    vb::TreeView &tv = f.tree;
+    QTreeWidgetItem *a = tv.Node(QStringLiteral("A"));
+    QTreeWidgetItem *b = tv.Node(QStringLiteral("B"));
+    QTreeWidgetItem *c = tv.Node(QStringLiteral("C"));
+    // The last category is open with its node made; the others wait.
+    QCOMPARE(c->childCount(), 1);
+    QCOMPARE(tv.LastAdded(), c->child(0));
+    QCOMPARE(a->childCount(), 0);
+    QCOMPARE(tv.ChildCount(a), 2);
+    QCOMPARE(tv.ChildCount(b), 0);
+    QCOMPARE(b->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+
+    // A node added to a waiting category comes after its recipes, which are made first.
+    tv.AddChild(QStringLiteral("A"), vb::NodeKind::Recipe, QString(), QStringLiteral("a3"), 4, 3);
+    QCOMPARE(a->childCount(), 3);
+    QCOMPARE(a->child(0)->text(0), QStringLiteral("a1"));
+    QCOMPARE(a->child(2)->text(0), QStringLiteral("a3"));
+    QCOMPARE(tv.LastAdded(), a->child(2));
+    // Children added to a waiting category wait with its others; C is open, so its new node
+    // is made at once; opening B later does not change which node was added last.
+    tv.AddChildren(QStringLiteral("B"), vb::NodeKind::Recipe, {QStringLiteral("b1")}, 4, 3);
+    tv.AddChildren(QStringLiteral("B"), vb::NodeKind::Recipe, {QStringLiteral("b2")}, 4, 3);
+    QCOMPARE(tv.ChildCount(b), 2);
+    QCOMPARE(b->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    tv.AddChildren(QStringLiteral("C"), vb::NodeKind::Recipe, {QStringLiteral("c2")}, 4, 3);
+    QCOMPARE(c->child(1)->text(0), QStringLiteral("c2"));
+    QCOMPARE(tv.LastAdded(), c->child(1));
+    b->setExpanded(true);
+    QCOMPARE(b->childCount(), 2);
+    QCOMPARE(b->child(1)->text(0), QStringLiteral("b2"));
+    QCOMPARE(tv.LastAdded(), c->child(1));
+
+    // The next load starts from nothing: no recipe waits from the one before.
+    LoadTree();
+    QCOMPARE(f.treeLines(),
+             QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A"),
+                          QStringLiteral("  * a1"), QStringLiteral("  * a2"), QStringLiteral("- B"),
+                          QStringLiteral("- C"), QStringLiteral("  * c1")}));
 }
 
 void TestStore::treeOfAnEmptyDatabaseIsTheRootAlone()

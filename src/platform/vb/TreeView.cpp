@@ -108,6 +108,7 @@ TreeView::TreeView(QWidget *parent) : QTreeWidget(parent)
         if (!m_rebuilding && node)
             emit NodeClick(node);
     });
+    connect(this, &QTreeWidget::itemExpanded, this, &TreeView::RealizeChildren);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *node) {
         // A mouse press reports its node through itemClicked when the button is released.
         if (!m_rebuilding && !m_mousePress && node)
@@ -127,7 +128,9 @@ void TreeView::Clear()
     m_rebuilding = true;
     clear();
     m_keys.clear();
+    m_waiting.clear();
     m_lastAdded = nullptr;
+    m_lastParent = nullptr;
     m_rebuilding = false;
 }
 
@@ -158,6 +161,7 @@ QTreeWidgetItem *TreeView::AddRoot(const QString &key, const QString &text, int 
     if (!key.isEmpty())
         m_keys.insert(key.toLower(), node);
     m_lastAdded = node;
+    m_lastParent = nullptr;
     return node;
 }
 
@@ -168,12 +172,14 @@ QTreeWidgetItem *TreeView::AddChild(const QString &relativeKey, NodeKind kind, c
     if (!parent)
         throw std::invalid_argument("Element not found");
     QTreeWidgetItem *node = makeNode(kind, key, text, image, selectedImage);
+    RealizeChildren(parent); // the new node comes after the waiting ones
     m_rebuilding = true;
     parent->addChild(node);
     m_rebuilding = false;
     if (!key.isEmpty())
         m_keys.insert(key.toLower(), node);
     m_lastAdded = node;
+    m_lastParent = nullptr;
     return node;
 }
 
@@ -185,16 +191,73 @@ void TreeView::AddChildren(const QString &relativeKey, NodeKind kind, const QStr
     QTreeWidgetItem *parent = Node(relativeKey);
     if (!parent)
         throw std::invalid_argument("Element not found");
+    if (parent->isExpanded()) {
+        RealizeChildren(parent);
+        m_lastAdded = insertChildren(parent, kind, texts, image, selectedImage);
+        m_lastParent = nullptr;
+        return;
+    }
+    auto waiting = m_waiting.find(parent);
+    if (waiting != m_waiting.end() && (waiting->kind != kind || waiting->image != image ||
+                                       waiting->selectedImage != selectedImage)) {
+        RealizeChildren(parent);
+        waiting = m_waiting.end();
+    }
+    if (waiting == m_waiting.end()) {
+        m_waiting.insert(parent, Waiting{kind, texts, image, selectedImage});
+        parent->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    } else {
+        waiting->texts += texts;
+    }
+    m_lastAdded = nullptr;
+    m_lastParent = parent;
+}
+
+QTreeWidgetItem *TreeView::LastAdded()
+{
+    if (m_lastParent)
+        RealizeChildren(m_lastParent);
+    return m_lastAdded;
+}
+
+void TreeView::RealizeChildren(QTreeWidgetItem *node)
+{
+    const auto waiting = m_waiting.constFind(node);
+    if (waiting == m_waiting.cend())
+        return;
+    const Waiting children = *waiting;
+    m_waiting.erase(waiting);
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    QTreeWidgetItem *last =
+        insertChildren(node, children.kind, children.texts, children.image, children.selectedImage);
+    if (node == m_lastParent) {
+        m_lastAdded = last;
+        m_lastParent = nullptr;
+    }
+}
+
+int TreeView::ChildCount(const QTreeWidgetItem *node) const
+{
+    if (!node)
+        return 0;
+    const auto waiting = m_waiting.constFind(node);
+    return node->childCount() + int(waiting == m_waiting.cend() ? 0 : waiting->texts.size());
+}
+
+QTreeWidgetItem *TreeView::insertChildren(QTreeWidgetItem *parent, NodeKind kind,
+                                          const QStringList &texts, int image, int selectedImage)
+{
     // One icon shared by every recipe node, and one insertion for the whole category.
     const QIcon icon = nodeIcon(image, selectedImage);
     QList<QTreeWidgetItem *> nodes;
     nodes.reserve(texts.size());
     for (const QString &text : texts)
         nodes.append(new TreeNode(kind, QString(), text, image, selectedImage, icon));
+    const bool rebuilding = m_rebuilding;
     m_rebuilding = true;
     parent->addChildren(nodes);
-    m_rebuilding = false;
-    m_lastAdded = nodes.last();
+    m_rebuilding = rebuilding;
+    return nodes.last();
 }
 
 void TreeView::EnsureVisible(QTreeWidgetItem *node)
