@@ -10,34 +10,11 @@
 #include <QFileInfo>
 #include <QThread>
 
-#include <algorithm>
-#include <array>
-#include <cstdlib>
 #include <exception>
 
 #ifdef KX_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
 #endif
-
-namespace {
-
-// The check's page cache is some two thousand blocks of a little over 4 KiB. A thread's heap
-// grows by one system call for each block that does not fit, and each such call holds the
-// program's memory map against the main thread, which is mapping Qt's libraries and plugins at
-// the same moment. Growing the heap in a few large steps first, and giving the memory back at
-// once, leaves the check only the first touch of each page.
-void growHeap(std::size_t bytes)
-{
-    constexpr std::size_t Step = 100 * 1024; // below the size that malloc maps on its own
-    std::array<void *, 256> blocks{};
-    const std::size_t count = std::min(blocks.size(), bytes / Step);
-    for (std::size_t i = 0; i < count; ++i)
-        blocks[i] = std::malloc(Step);
-    for (std::size_t i = 0; i < count; ++i)
-        std::free(blocks[i]);
-}
-
-} // namespace
 
 EarlyStart::EarlyStart(const QString &dataPath) : m_dataPath(dataPath)
 {
@@ -71,14 +48,22 @@ void EarlyStart::run(std::future<bool> application)
     FcInit();
 #endif
     if (!m_dataPath.isEmpty()) {
-        growHeap(std::size_t(dao::Maintenance::CheckCacheKiB) * 1024);
         try {
             // What RecipeBas::CheckRecipeDataBase does, for this data path.
             m_database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
-            m_checked.set_value();
         } catch (...) {
             m_checked.set_exception(std::current_exception());
+            m_database.reset();
         }
+    }
+    if (m_database) {
+        try {
+            // What the tree's first load reads, read while the window is built.
+            m_reads = RecipeBas::ReadTreeAhead(*m_database);
+        } catch (...) {
+            m_reads.reset(); // the load reads for itself
+        }
+        m_checked.set_value();
     }
     if (application.get())
         MainForm::LoadFonts();
@@ -96,7 +81,7 @@ void EarlyStart::check(const QString &dataPath)
         return;
     }
     m_verdict.get(); // raises what the check raised
-    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database));
+    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database), std::move(m_reads));
 }
 
 void EarlyStart::finish()

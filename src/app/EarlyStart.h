@@ -9,14 +9,17 @@
 namespace dao {
 class Database;
 }
+namespace RecipeBas {
+struct TreeReads;
+}
 
 // Work begun before anything else, on a thread of its own, so that it runs while the
 // application starts and the window is built:
 // - reading the system's font configuration, the slowest part of the first font look-up and
 //   one that needs no application object;
 // - the quick check of the database, which reads the whole file. The window's load waits for
-//   its verdict before it shows anything of the file, and the checked database stays open for
-//   the tree's load, which then finds its pages in memory;
+//   its verdict before it shows anything of the file;
+// - then what the tree's first load reads of the checked database, which stays open for it;
 // - then, once the application object exists, loading the fonts the window shows.
 //
 // Made before the application object, on the thread that will make it.
@@ -49,6 +52,7 @@ private:
 
     QString m_dataPath;
     std::unique_ptr<dao::Database> m_database;
+    std::unique_ptr<RecipeBas::TreeReads> m_reads;
     std::promise<void> m_checked;
     std::future<void> m_verdict;
     std::promise<bool> m_application;

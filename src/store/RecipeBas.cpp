@@ -19,7 +19,19 @@ QString NewCategoryName;
 namespace {
 QString g_offeredPath;
 std::unique_ptr<dao::Database> g_offered;
+std::unique_ptr<TreeReads> g_offeredReads;
 } // namespace
+
+namespace {
+// The reads that came with the database OpenRecipeDataBase took last, for the load that
+// opened it; any later open or close drops them.
+std::unique_ptr<TreeReads> g_readsOfOpenDatabase;
+} // namespace
+
+std::unique_ptr<TreeReads> TakeOfferedTreeReads()
+{
+    return std::move(g_readsOfOpenDatabase);
+}
 
 QString StoredText(const QString &boxText)
 {
@@ -40,8 +52,11 @@ bool IsSystemTable(const QString &name)
 void OpenRecipeDataBase()
 {
     std::unique_ptr<dao::Database> offered = std::move(g_offered);
+    std::unique_ptr<TreeReads> reads = std::move(g_offeredReads);
+    g_readsOfOpenDatabase.reset();
     if (offered && g_offeredPath == DataPath) {
         db = std::move(offered);
+        g_readsOfOpenDatabase = std::move(reads);
         return;
     }
     offered.reset();
@@ -49,14 +64,17 @@ void OpenRecipeDataBase()
     db = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
 }
 
-void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database)
+void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database,
+                       std::unique_ptr<TreeReads> reads)
 {
     g_offeredPath = dataPath;
     g_offered = std::move(database);
+    g_offeredReads = std::move(reads);
 }
 
 void CloseDataBase()
 {
+    g_readsOfOpenDatabase.reset();
     if (rs)
         vb::ResumeNext([] { rs->Close(); });
     if (db)
@@ -68,6 +86,7 @@ void CloseDataBase()
 void ResetState()
 {
     g_offered.reset();
+    g_offeredReads.reset();
     CloseDataBase();
     DataPath.clear();
     CurrentRecipe.clear();

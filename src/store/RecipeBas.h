@@ -3,8 +3,11 @@
 #include "platform/dao/DBEngine.h"
 #include "platform/dao/Error.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
+#include <exception>
 #include <memory>
 
 namespace vb {
@@ -63,10 +66,34 @@ bool IsSystemTable(const QString &name);
 // is harmless when nothing is open.
 void OpenRecipeDataBase();
 void CloseDataBase();
+
+// What a load of the tree reads of the database, read ahead of it: the number of tables, then
+// for each its name, the open of its table and the names of its recipes, each kept with the
+// failure it raised. A load given them takes each answer in turn instead of reading it.
+struct TreeReads
+{
+    struct Table
+    {
+        QString name;
+        std::exception_ptr nameFailure;
+        std::exception_ptr openFailure;
+        QStringList recipes; // staged as the load stages them
+    };
+    int count = 0;
+    std::exception_ptr countFailure;
+    QList<Table> tables;
+};
+// Reads ahead, in one read of the file, what LoadTree would read of database.
+std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database);
+
 // A database already open and checked (at start-up the check runs while the window is built):
 // the next OpenRecipeDataBase takes it, while DataPath is still dataPath, instead of opening
-// the file again. Any other open, and ResetState, close it unused.
-void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database);
+// the file again. Any other open, and ResetState, close it unused. When reads come with it,
+// made by ReadTreeAhead on it, the first LoadTree that opens it uses them.
+void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database,
+                       std::unique_ptr<TreeReads> reads = nullptr);
+// The reads that came with the database the last OpenRecipeDataBase took, once; else none.
+std::unique_ptr<TreeReads> TakeOfferedTreeReads();
 // Clears the process-wide state when the main window unloads.
 void ResetState();
 

@@ -26,29 +26,131 @@ void startTree()
     view->Tv->EnsureVisible(view->Tv->LastAdded());
 }
 
-// The recipes of the category table open in rs, staged in List1 in stored order.
-void stageRecipes()
+// The names of the recipes of the category table open in records, in stored order, as the
+// tree shows them. A step that fails is skipped.
+QStringList recipeNames(dao::Recordset &records)
 {
-    vb::ResumeNext([] { rs->MoveFirst(); });
+    vb::ResumeNext([&records] { records.MoveFirst(); });
     long count = 0;
-    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    vb::ResumeNext([&] { count = records.RecordCount(); });
     QStringList names;
     names.reserve(count);
     for (long counter = 1; counter <= count; ++counter) {
         // The name with one blank appended and the blanks around it removed: that is the
         // name without its blanks, so the blank is never appended.
-        vb::ResumeNext([&names] { names.append(vb::Trim(rs->Fields(0).Value().toString())); });
-        vb::ResumeNext([] { rs->MoveNext(); });
+        vb::ResumeNext([&] { names.append(vb::Trim(records.Fields(0).Value().toString())); });
+        vb::ResumeNext([&records] { records.MoveNext(); });
     }
-    view->List1->AddItems(names);
+    return names;
 }
 
+// What the load reads, in the order it reads it: from the database as it goes, or given back
+// from reads made ahead. Each answer raises what its read raised.
+class Source
+{
+public:
+    virtual ~Source() = default;
+    virtual int count() = 0;
+    virtual QString name(int index) = 0;
+    // Opens the table of the category: raises when it cannot be opened.
+    virtual void open(int index, const QString &name) = 0;
+    // The names of the recipes of the table open last, when it opened.
+    virtual bool isOpen() const = 0;
+    virtual QStringList recipes() = 0;
+};
+
+class DatabaseSource : public Source
+{
+public:
+    int count() override { return db->TableDefs().Count(); }
+    QString name(int index) override { return db->TableDefs()[index].Name(); }
+    void open(int, const QString &name) override
+    {
+        rs.reset();
+        rs = db->OpenRecordset(name);
+    }
+    bool isOpen() const override { return bool(rs); }
+    QStringList recipes() override { return recipeNames(*rs); }
+};
+
+class AheadSource : public Source
+{
+public:
+    explicit AheadSource(std::unique_ptr<TreeReads> reads) : m_reads(std::move(reads)) {}
+    int count() override
+    {
+        if (m_reads->countFailure)
+            std::rethrow_exception(m_reads->countFailure);
+        return m_reads->count;
+    }
+    QString name(int index) override
+    {
+        const TreeReads::Table &t = m_reads->tables.at(index);
+        if (t.nameFailure)
+            std::rethrow_exception(t.nameFailure);
+        return t.name;
+    }
+    void open(int index, const QString &) override
+    {
+        m_open = nullptr;
+        const TreeReads::Table &t = m_reads->tables.at(index);
+        if (t.openFailure)
+            std::rethrow_exception(t.openFailure);
+        m_open = &t;
+    }
+    bool isOpen() const override { return m_open != nullptr; }
+    QStringList recipes() override { return m_open->recipes; }
+
+private:
+    std::unique_ptr<TreeReads> m_reads;
+    const TreeReads::Table *m_open = nullptr;
+};
+
 } // namespace
+
+std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database)
+{
+    auto reads = std::make_unique<TreeReads>();
+    dao::ReadScope read(database);
+    try {
+        reads->count = database.TableDefs().Count();
+    } catch (...) {
+        reads->countFailure = std::current_exception();
+        return reads;
+    }
+    reads->tables.resize(reads->count);
+    for (int i = 0; i < reads->count; ++i) {
+        TreeReads::Table &t = reads->tables[i];
+        try {
+            t.name = database.TableDefs()[i].Name();
+        } catch (...) {
+            t.nameFailure = std::current_exception();
+        }
+        if (IsSystemTable(t.name))
+            continue;
+        // The load opens the table by the name it read, which is empty when that failed.
+        std::unique_ptr<dao::Recordset> records;
+        try {
+            records = database.OpenRecordset(t.name);
+        } catch (...) {
+            t.openFailure = std::current_exception();
+            continue;
+        }
+        t.recipes = recipeNames(*records);
+    }
+    return reads;
+}
 
 void LoadTree()
 {
     startTree();
     vb::TreeView *tv = view->Tv;
+    // At start-up the reads were made while the window was built, in one read of the file.
+    std::unique_ptr<TreeReads> ahead = TakeOfferedTreeReads();
+    DatabaseSource fromDatabase;
+    std::unique_ptr<Source> fromAhead =
+        ahead ? std::make_unique<AheadSource>(std::move(ahead)) : nullptr;
+    Source &source = fromAhead ? *fromAhead : fromDatabase;
     {
         // One read of the file for the whole load: it is locked once rather than at every
         // table, and the tree shows one state of the file even while another program writes.
@@ -64,10 +166,9 @@ void LoadTree()
                 fn();
         };
         try {
-            const dao::TableDefCollection &defs = db->TableDefs();
-            for (int i = 0; i < defs.Count(); ++i) {
+            for (int i = 0; i < source.count(); ++i) {
                 QString name;
-                step([&] { name = defs[i].Name(); });
+                step([&] { name = source.name(i); });
                 if (IsSystemTable(name))
                     continue;
                 step([&] {
@@ -76,11 +177,10 @@ void LoadTree()
                 });
                 // A table that cannot be opened shows as an empty category, never with the
                 // recipes of the category before it.
-                rs.reset();
-                step([&] { rs = db->OpenRecordset(name); });
+                step([&] { source.open(i, name); });
                 ignoring = true;
-                if (rs)
-                    vb::ResumeNext([] { stageRecipes(); });
+                if (source.isOpen())
+                    vb::ResumeNext([&] { view->List1->AddItems(source.recipes()); });
                 vb::ResumeNext([&] {
                     tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
                                     SelectedImage);

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <sqlite3.h>
+
 using namespace RecipeBas;
 using kxtest::Category;
 
@@ -22,6 +24,8 @@ private slots:
     void treeLoadFailsWhenTheDatabaseCannotBeOpened();
     void categoryTreeListsCategoriesOnly();
     void anOfferedDatabaseServesOnlyItsOwnFileAndSeesLaterWrites();
+    void readsMadeAheadShowWhatTheyReadOnce();
+    void readsMadeAheadFailWhereTheLoadWouldFail();
 
     void showFindsTheFirstMatchAndKeepsTheTrailingBlank();
     void showOfAMissingNameLocksTheBoxesAndKeepsTheirText();
@@ -211,6 +215,93 @@ void TestStore::anOfferedDatabaseServesOnlyItsOwnFileAndSeesLaterWrites()
     OfferOpenDatabase(other, dao::Maintenance::OpenChecked(other, ConnectString));
     LoadTree();
     QCOMPARE(f.treeLines().at(1), QStringLiteral("- A"));
+}
+
+namespace {
+
+// A category table the engine cannot open: every name SQLite has for the row number is taken
+// by a column.
+void addUnopenableTable(const QString &file, const char *name)
+{
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(file.toUtf8().constData(), &raw), SQLITE_OK);
+    const QByteArray sql =
+        QByteArray("CREATE TABLE \"") + name + "\" (rowid TEXT, _rowid_ TEXT, oid TEXT, Name TEXT)";
+    QCOMPARE(sqlite3_exec(raw, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+}
+
+} // namespace
+
+void TestStore::readsMadeAheadShowWhatTheyReadOnce()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("A"), {row(QStringLiteral(" a1 ")), row(QStringLiteral("a2 "))}},
+            {QStringLiteral("B"), {}},
+            {QStringLiteral("MSysObjects"), {row(QStringLiteral("hidden "))}},
+            {QStringLiteral("D"), {row(QStringLiteral("d1 "))}}});
+    addUnopenableTable(f.file(), "C");
+    // What the tree shows when the load reads for itself.
+    LoadTree();
+    const QStringList live = f.treeLines();
+    QCOMPARE(live,
+             QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A"),
+                          QStringLiteral("  * a1"), QStringLiteral("  * a2"), QStringLiteral("- B"),
+                          QStringLiteral("- C"), QStringLiteral("- D"), QStringLiteral("  * d1")}));
+
+    // Read ahead, then the file changes: the load shows the file as it was read.
+    auto checked = dao::Maintenance::OpenChecked(DataPath, ConnectString);
+    std::unique_ptr<TreeReads> reads = ReadTreeAhead(*checked);
+    {
+        auto writer = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+        AppendCategoryTable(*writer, QStringLiteral("E"));
+    }
+    OfferOpenDatabase(DataPath, std::move(checked), std::move(reads));
+    LoadTree();
+    QCOMPARE(f.treeLines(), live);
+    QCOMPARE(f.tree.LastAdded()->text(0), QStringLiteral("d1"));
+    QVERIFY(!db);
+    // Used once: the next load reads the file.
+    LoadTree();
+    QCOMPARE(f.treeLines().last(), QStringLiteral("- E"));
+
+    // Reads offered with a database that another routine took and closed are never used.
+    OfferOpenDatabase(DataPath, dao::Maintenance::OpenChecked(DataPath, ConnectString),
+                      std::make_unique<TreeReads>());
+    OpenRecipeDataBase();
+    CloseDataBase();
+    LoadTree();
+    QCOMPARE(f.treeLines().last(), QStringLiteral("- E"));
+}
+
+void TestStore::readsMadeAheadFailWhereTheLoadWouldFail()
+{
+    // The first category cannot be opened: the load ends there, read ahead or not, with the
+    // same error, after the root and that category.
+    StoreFixture f;
+    f.make({{QStringLiteral("B"), {row(QStringLiteral("b1 "))}}});
+    addUnopenableTable(f.file(), "A");
+    int live = 0;
+    try {
+        LoadTree();
+    } catch (const dao::Error &e) {
+        live = e.number();
+    }
+    QCOMPARE(live, int(dao::errUnrecognizedFormat));
+    const QStringList liveLines = f.treeLines();
+    QCOMPARE(liveLines, QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A")}));
+
+    auto checked = dao::Maintenance::OpenChecked(DataPath, ConnectString);
+    std::unique_ptr<TreeReads> reads = ReadTreeAhead(*checked);
+    OfferOpenDatabase(DataPath, std::move(checked), std::move(reads));
+    int ahead = 0;
+    try {
+        LoadTree();
+    } catch (const dao::Error &e) {
+        ahead = e.number();
+    }
+    QCOMPARE(ahead, live);
+    QCOMPARE(f.treeLines(), liveLines);
 }
 
 void TestStore::categoryTreeListsCategoriesOnly()

@@ -86,11 +86,18 @@ std::unique_ptr<Database> Maintenance::OpenChecked(const QString &name, const QS
     // for reading and writing, so a journal left by a killed program is rolled back first.
     auto db = DBEngine::OpenDatabase(name, false, false, connect);
     detail::Connection &conn = *db->m_conn;
-    conn.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(CheckCacheKiB),
-              QStringLiteral("checking it for damage"));
+    const QString doing = QStringLiteral("checking it for damage");
+    // The check reads every page once: a small cache keeps it from taking memory, and the time
+    // to take it, for pages it never reads again. The connection's own size comes back after.
+    detail::Statement size;
+    size.prepare(conn.db(), QStringLiteral("PRAGMA cache_size"), conn.path, doing);
+    const qint64 ownSize = size.step() ? size.columnInt64(0) : -2000;
+    size.finalize();
+    conn.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(CheckCacheKiB), doing);
     const QStringList problems = quickCheck(conn.db(), conn.path, 10);
     if (!problems.isEmpty())
         throw damaged(conn.path, problems, QString());
+    conn.exec(QStringLiteral("PRAGMA cache_size = %1").arg(ownSize), doing);
     return db;
 }
 

@@ -21,11 +21,10 @@ public:
     // check found.
     static void CheckDatabase(const QString &name, const QString &connect);
 
-    // CheckDatabase, handing back the database open. The pages the check read stay in the
-    // open database's cache (up to CheckCacheKiB), so that what is read of it next comes from
-    // memory rather than from the file a second time.
+    // CheckDatabase, handing back the database open. The check runs with a page cache of
+    // CheckCacheKiB, and the open database has its usual cache afterwards.
     static std::unique_ptr<Database> OpenChecked(const QString &name, const QString &connect);
-    static constexpr int CheckCacheKiB = 16 * 1024;
+    static constexpr int CheckCacheKiB = 256;
 
     // What SQLite's quick check finds wrong in the file at `path` (empty when nothing is),
     // at most `limit` lines. Raises when the file cannot be read at all.
