@@ -106,7 +106,7 @@ private:
 
     const ImageList *m_images = nullptr;
     QHash<QString, QTreeWidgetItem *> m_keys; // keys folded to lower case
-    QHash<const QTreeWidgetItem *, Waiting> m_waiting;
+    QHash<const QTreeWidgetItem *, Waiting> m_waiting; // emptied by Clear, with the nodes
     QTreeWidgetItem *m_lastAdded = nullptr;
     QTreeWidgetItem *m_lastParent = nullptr; // set while the node added last is still waiting
     bool m_mousePress = false;
