@@ -7,6 +7,8 @@
 #include "platform/vb/Strings.h"
 #include "platform/vb/TreeView.h"
 
+#include <optional>
+
 namespace RecipeBas {
 
 namespace {
@@ -154,7 +156,10 @@ void LoadTree()
     {
         // One read of the file for the whole load: it is locked once rather than at every
         // table, and the tree shows one state of the file even while another program writes.
-        dao::ReadScope read(*db);
+        // Reads made ahead were made in one read of their own, and nothing is read here.
+        std::optional<dao::ReadScope> read;
+        if (!fromAhead)
+            read.emplace(*db);
         tv->setUpdatesEnabled(false);
         // Until the first category's table is open, a failure ends the load; after that every
         // failure is skipped and the load always reaches its end and closes the database.
