@@ -32,14 +32,6 @@ EarlyStart::~EarlyStart()
     finish();
 }
 
-QString EarlyStart::ProgramDataPath()
-{
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    if (program.isEmpty())
-        return QString();
-    return QDir(QFileInfo(program).path()).filePath(QStringLiteral("Recipe"));
-}
-
 void EarlyStart::run(std::future<bool> application)
 {
 #ifdef KX_HAVE_FONTCONFIG

@@ -32,10 +32,6 @@ public:
     EarlyStart(const EarlyStart &) = delete;
     EarlyStart &operator=(const EarlyStart &) = delete;
 
-    // The data path beside the running program, known before the application object exists
-    // (QCoreApplication::applicationDirPath() reads the same link); empty when unknown.
-    static QString ProgramDataPath();
-
     // The application object exists: the fonts may load.
     void applicationReady();
 

@@ -2,7 +2,6 @@
 
 #include "JetHeader.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -15,15 +14,21 @@ namespace jet {
 QString JetReaderProcess::program()
 {
     const QString name = QString::fromLatin1(ProgramName);
-    if (QCoreApplication::instance()) {
-        const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-        if (QFileInfo(beside).isExecutable())
-            return beside;
+    // Installed, the reader lives in a folder of its own beside bin/; in the build folder and
+    // in a portable copy it sits beside the program.
+    const QString running = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QDir folder = QFileInfo(running).absoluteDir();
+    for (const QString &candidate :
+         {folder.filePath(QStringLiteral(KX_JET_READER_FROM_PROGRAM "/") + name),
+          folder.filePath(name)}) {
+        if (!running.isEmpty() && QFileInfo(candidate).isExecutable())
+            return QDir::cleanPath(candidate);
     }
 #ifdef KX_JET_READER_BUILD_PATH
-    // Test programs live in another folder of the build than the program and its tools.
+    // Test programs live in another folder of the build than the program and its tools. A
+    // program that does not run from the build (an installed one) never looks there.
     const QString built = QString::fromUtf8(KX_JET_READER_BUILD_PATH);
-    if (QFileInfo(built).isExecutable())
+    if (running.startsWith(QStringLiteral(KX_BUILD_DIR "/")) && QFileInfo(built).isExecutable())
         return built;
 #endif
     return name;

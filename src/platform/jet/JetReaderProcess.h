@@ -8,7 +8,8 @@
 
 namespace jet {
 
-// Reads a Jet file in a child process (the program kitchenex-jet-reader beside this one), so
+// Reads a Jet file in a child process (the program kitchenex-jet-reader, installed in
+// libexec/kitchenex/ or beside this program in the build), so
 // that a damaged file that makes libmdb crash or loop ends that child, not the caller. The
 // child's warnings go to the caller's standard error, the first few kilobytes of them: on a
 // damaged file libmdb can print millions of lines.
@@ -22,7 +23,8 @@ public:
     static ReadResult read(const QString &path, const QStringList &tablesToRead = {},
                            int timeoutMs = 0);
 
-    // The reader program: beside the running program, else where the build made it.
+    // The reader program: ../libexec/kitchenex/ from the running program's folder, else beside
+    // it, else, for a program of the build, where the build made it.
     static QString program();
 
     static constexpr qint64 WarningBytesKept = 16 * 1024;
