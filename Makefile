@@ -1,6 +1,6 @@
 # The two commands of the README, and a few more. Each one starts from a fresh clone: it
 # installs what is missing, configures and builds before doing its work.
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench install package clean
 
 all: build
 
@@ -32,6 +32,16 @@ test-asan: deps build-asan/build.ninja
 bench: build
 	cmake --build --preset default --target bench
 	bench/run-all build
+
+# Installs the program, its tools, starter database, menu entry, icons and manual pages under
+# PREFIX (default /usr/local), inside DESTDIR when it is given (for packaging).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package, build/kitchenex_VERSION_ARCH.deb.
+package: build
+	cmake --build --preset default --target package
 
 clean:
 	rm -rf build build-asan
