@@ -3,7 +3,8 @@
 // LD_PRELOAD; the program itself is not changed. Once the main window is shown and no message
 // is open, it clicks the first recipe of the tree, optionally edits its author
 // (KX_DRIVE_AUTHOR), prints it, writes "author: ..." to the standard output, and closes the
-// window. Every message box the program opens is written out as "message: ..." and answered.
+// window (KX_DRIVE_STAY keeps it open). Every message box the program opens is written out
+// as "message: ..." and answered.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QInputDialog>
@@ -48,6 +49,9 @@ bool showFirstRecipe(QWidget *main)
 
 void work(QWidget *main)
 {
+    // For screenshots: KX_DRIVE_STAY=main leaves the window open on the recipe, =print on its
+    // print preview.
+    const QString stay = qEnvironmentVariable("KX_DRIVE_STAY");
     auto *author = main->findChild<QLineEdit *>(QStringLiteral("Text2"));
     if (!showFirstRecipe(main)) {
         say(QStringLiteral("no recipe in the tree"));
@@ -59,10 +63,12 @@ void work(QWidget *main)
             click(main, "saveedited");
             showFirstRecipe(main);
         }
-        click(main, "print");
+        if (stay != QLatin1String("main"))
+            click(main, "print");
         say(QStringLiteral("author: ") + author->text());
     }
-    main->close();
+    if (stay.isEmpty())
+        main->close();
 }
 
 void answerMessages()
