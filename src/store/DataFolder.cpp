@@ -128,7 +128,7 @@ QString ProgramFolder()
 
 QString UserDataFolder()
 {
-    // The base directory specification: a relative path in the variable is to be ignored.
+    // The XDG base directory rules: a relative path in the variable is to be ignored.
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/share");
