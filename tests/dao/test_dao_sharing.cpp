@@ -1,8 +1,12 @@
 #include "DaoTest.h"
 
+#include "platform/dao/Maintenance.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <chrono>
@@ -168,4 +172,64 @@ void DaoTest::aReadSeesOneStateUntilItEnds()
     db->Close();
     addRecord(*other->OpenRecordset(Soups), {QStringLiteral("e")});
     QCOMPARE(namesOf(path(), Soups), list("a b c d e"));
+}
+
+namespace {
+
+// What each connection of the process was set to when it closed: file, synchronous, journal
+// mode, busy timeout.
+QStringList g_closed;
+
+QString pragma(sqlite3 *db, const char *name)
+{
+    sqlite3_stmt *stmt = nullptr;
+    QString value;
+    if (sqlite3_prepare_v2(db, QByteArray("PRAGMA ").append(name).constData(), -1, &stmt,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+int recordOnClose(unsigned type, void *, void *connection, void *)
+{
+    auto *db = static_cast<sqlite3 *>(connection);
+    if (type == SQLITE_TRACE_CLOSE)
+        g_closed.append(QFileInfo(QString::fromUtf8(sqlite3_db_filename(db, "main"))).fileName() +
+                        QLatin1Char(' ') + pragma(db, "synchronous") + QLatin1Char(' ') +
+                        pragma(db, "journal_mode") + QLatin1Char(' ') + pragma(db, "busy_timeout"));
+    return 0;
+}
+
+// Run by SQLite for every connection it opens.
+int watchConnection(sqlite3 *db, char **, const sqlite3_api_routines *)
+{
+    sqlite3_trace_v2(db, SQLITE_TRACE_CLOSE, recordOnClose, nullptr);
+    return SQLITE_OK;
+}
+
+} // namespace
+
+// Every connection the engine opens, for any purpose, writes through a rollback journal with
+// a full sync (a committed change survives a power cut) and waits for a lock.
+void DaoTest::everyConnectionIsDurable()
+{
+    makeRecipes(path(), Soups, {QStringLiteral("a")});
+    dao::DBEngine::SetLockTimeout(1234);
+    g_closed.clear();
+    const auto watch = reinterpret_cast<void (*)()>(watchConnection);
+    QCOMPARE(sqlite3_auto_extension(watch), SQLITE_OK);
+    dao::DBEngine::CreateDatabase(path(QStringLiteral("New.mdb")), Password)->Close();
+    open(path())->Close();
+    open(path(), true)->Close();
+    dao::DBEngine::OpenDatabase(path(), true, false, Connect)->Close();
+    dao::Maintenance::CheckDatabase(path(), Connect);
+    dao::Maintenance::OpenChecked(path(), Connect)->Close();
+    dao::Maintenance::CopyDatabase(path(), path(QStringLiteral("Copy.new")));
+    sqlite3_cancel_auto_extension(watch);
+
+    QCOMPARE(g_closed.size(), 9);
+    for (const QString &closed : std::as_const(g_closed))
+        QVERIFY2(closed.endsWith(QLatin1String(" 2 delete 1234")), qPrintable(closed));
 }
