@@ -1,6 +1,6 @@
 # The two commands of the README, and a few more. Each one starts from a fresh clone: it
 # installs what is missing, configures and builds before doing its work.
-.PHONY: all deps build run test test-asan bench install package clean
+.PHONY: all deps build run test test-asan test-tsan bench install package clean
 
 all: build
 
@@ -12,6 +12,9 @@ build/build.ninja: | deps
 
 build-asan/build.ninja: | deps
 	cmake --preset asan
+
+build-tsan/build.ninja: | deps
+	cmake --preset tsan
 
 build: deps build/build.ninja
 	cmake --build --preset default
@@ -29,6 +32,12 @@ test-asan: deps build-asan/build.ninja
 	cmake --build --preset asan
 	ctest --preset asan
 
+# The start-up and store tests, built with the thread sanitizer: the start-up reads the file on
+# a thread of its own. Reports inside Qt's and fontconfig's own code are named in tests/tsan.supp.
+test-tsan: deps build-tsan/build.ninja
+	cmake --build --preset tsan
+	ctest --preset tsan
+
 bench: build
 	cmake --build --preset default --target bench
 	bench/run-all build
@@ -44,4 +53,4 @@ package: build
 	cmake --build --preset default --target package
 
 clean:
-	rm -rf build build-asan
+	rm -rf build build-asan build-tsan

@@ -176,9 +176,11 @@ void LoadTree()
                 step([&] { name = source.name(i); });
                 if (IsSystemTable(name))
                     continue;
+                // Added to the root itself: a category may have any name, the root's key too.
+                QTreeWidgetItem *category = nullptr;
                 step([&] {
-                    tv->AddChild(RootKey, vb::NodeKind::Category, name, name, CategoryImage,
-                                 SelectedImage);
+                    category = tv->AddChildTo(tv->Node(RootKey), vb::NodeKind::Category, name, name,
+                                              CategoryImage, SelectedImage);
                 });
                 // A table that cannot be opened shows as an empty category, never with the
                 // recipes of the category before it.
@@ -187,8 +189,8 @@ void LoadTree()
                 if (source.isOpen())
                     vb::ResumeNext([&] { view->List1->AddItems(source.recipes()); });
                 vb::ResumeNext([&] {
-                    tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
-                                    SelectedImage);
+                    tv->AddChildrenTo(category, vb::NodeKind::Recipe, view->List1->Items(),
+                                      RecipeImage, SelectedImage);
                 });
                 view->List1->Clear();
             }
@@ -209,7 +211,8 @@ void LoadCategoryTree()
     for (const dao::TableDef &def : db->TableDefs()) {
         if (IsSystemTable(def.Name()))
             continue;
-        tv->AddChild(RootKey, vb::NodeKind::Category, def.Name(), def.Name(), CategoryImage, 0);
+        tv->AddChildTo(tv->Node(RootKey), vb::NodeKind::Category, def.Name(), def.Name(),
+                       CategoryImage, 0);
     }
     tv->EnsureVisible(tv->LastAdded());
     CloseDataBase();

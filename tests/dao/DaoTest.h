@@ -53,6 +53,7 @@ private slots:
     void writersWaitForEachOther();
     void openRecordsetDoesNotBlockWriters();
     void aReadSeesOneStateUntilItEnds();
+    void everyConnectionIsDurable();
 
 private:
     QString path(const QString &name = QStringLiteral("Recipe.mdb")) const;

@@ -1,8 +1,12 @@
 #include "DaoTest.h"
 
+#include "platform/dao/Maintenance.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <chrono>
@@ -168,4 +172,53 @@ void DaoTest::aReadSeesOneStateUntilItEnds()
     db->Close();
     addRecord(*other->OpenRecordset(Soups), {QStringLiteral("e")});
     QCOMPARE(namesOf(path(), Soups), list("a b c d e"));
+}
+
+namespace {
+
+// The settings of each connection of the process as it closed: synchronous, journal mode,
+// busy timeout.
+QStringList g_closed;
+
+int recordOnClose(unsigned, void *, void *db, void *)
+{
+    QString settings;
+    for (const char *sql : {"PRAGMA synchronous", "PRAGMA journal_mode", "PRAGMA busy_timeout"})
+        sqlite3_exec(
+            static_cast<sqlite3 *>(db), sql,
+            [](void *to, int, char **values, char **) {
+                *static_cast<QString *>(to) += QLatin1Char(' ') + QString::fromUtf8(values[0]);
+                return 0;
+            },
+            &settings, nullptr);
+    g_closed.append(settings);
+    return 0;
+}
+
+// Run by SQLite for every connection it opens.
+int watchConnection(sqlite3 *db, char **, const sqlite3_api_routines *)
+{
+    return sqlite3_trace_v2(db, SQLITE_TRACE_CLOSE, recordOnClose, nullptr);
+}
+
+} // namespace
+
+// Every connection the engine opens, for any purpose, writes through a rollback journal with
+// a full sync (a committed change survives a power cut) and waits for a lock.
+void DaoTest::everyConnectionIsDurable()
+{
+    makeRecipes(path(), Soups, {QStringLiteral("a")});
+    dao::DBEngine::SetLockTimeout(1234);
+    g_closed.clear();
+    const auto watch = reinterpret_cast<void (*)()>(watchConnection);
+    QCOMPARE(sqlite3_auto_extension(watch), SQLITE_OK);
+    dao::DBEngine::CreateDatabase(path(QStringLiteral("New.mdb")), Password)->Close();
+    open(path())->Close();
+    open(path(), true)->Close();
+    dao::DBEngine::OpenDatabase(path(), true, false, Connect)->Close();
+    dao::Maintenance::CheckDatabase(path(), Connect);
+    dao::Maintenance::OpenChecked(path(), Connect)->Close();
+    dao::Maintenance::CopyDatabase(path(), path(QStringLiteral("Copy.new")));
+    sqlite3_cancel_auto_extension(watch);
+    QCOMPARE(g_closed, QStringList(9, QStringLiteral(" 2 delete 1234")));
 }

@@ -245,6 +245,9 @@ void TestJetMigration::startup_data()
     QTest::newRow("failure keeps the Jet file")
         << jettest::patched(Recipes, 26 * 4096, QByteArray(4096, char(0xff))) << false
         << int(vb::vbYes) << QStringList{question, "Recipe.mdb could not be converted: "} << recipe;
+    QTest::newRow("damaged list of tables")
+        << jet.left(6 * 4096) << false << int(vb::vbYes)
+        << QStringList{question, "could not be converted: The list of tables of"} << recipe;
     QTest::newRow("accdb refused")
         << jettest::fakeAccdb() << false << int(vb::vbYes) << QStringList{".accdb"} << recipe;
 

@@ -245,12 +245,27 @@ void TestJetReader::damagedFilesRefused_data()
         "is missing");
     row("memo longer than its pages", patched(jettest::Recipes, 26 * 4096 + 0xde4, "\x03"),
         "131072 of 196608 bytes");
+    // The catalogue lists the tables on page 14: cut off, zeroed, a row damaged, the line of
+    // "Soups" pointing to another page (its definition on page 24 is listed by nobody then).
+    row("catalogue cut off", whole.left(6 * 4096),
+        "The list of tables of FILE is damaged: 0 of its 21 rows were found");
+    row("catalogue page zeroed", page(14, 0), "The list of tables of FILE is damaged: ");
+    row("catalogue row damaged",
+        patched(jettest::Recipes, 59808, QByteArray(1, char(whole.at(59808) ^ 0xb4))),
+        "The list of tables of FILE is damaged: row 18 of page 14");
+    row("table missing from the catalogue", patched(jettest::Recipes, 14 * 4096 + 0x975, "\x19"),
+        "The list of tables of FILE is damaged: page 24 holds the definition of a table it does "
+        "not list");
+    // A byte of the catalogue's own definition: its flags mark "Soups" as a table of Access.
+    row("catalogue definition damaged", patched(jettest::Recipes, 8400, "\x09"),
+        "The list of tables of FILE is damaged: the table \"Soups\" is marked as one of Access's");
+    // Cut short, this Jet 3 file made libmdb loop over its catalogue until stopped.
+    row("Jet 3 cut short",
+        jettest::readAll(jetFile(QStringLiteral("jackcess_test2V1997.mdb"))).left(58 * 2048),
+        "The list of tables of FILE is damaged: table \"MSysObjects\", row 19", 2000);
     // One byte in the catalogue's usage map of this Jet 3 file makes libmdb 1.0 crash.
     row("libmdb crashes", patched(QStringLiteral("jackcess_test2V1997.mdb"), 0x1023, "\x48"),
         "stopped on it");
-    // One byte on a page of the same file makes it loop for ever over its catalogue.
-    row("libmdb loops", patched(QStringLiteral("jackcess_test2V1997.mdb"), 0x1ced0, "\x2f"),
-        "took longer than 2 seconds", 2000);
 }
 
 void TestJetReader::damagedFilesRefused()
@@ -265,7 +280,8 @@ void TestJetReader::damagedFilesRefused()
                                     timeout);
         QFAIL("a damaged file was read");
     } catch (const JetError &e) {
-        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        const QString said = e.message().replace(QDir::toNativeSeparators(path), "FILE");
+        QVERIFY2(said.contains(message), qPrintable(said));
     }
     QCOMPARE(jettest::readAll(path), bytes);
 }

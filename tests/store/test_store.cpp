@@ -3,6 +3,7 @@
 #include "StoreFixture.h"
 
 #include "platform/dao/Maintenance.h"
+#include "store/Backup.h"
 
 #include <QtTest>
 
@@ -36,6 +37,8 @@ private slots:
     void updateOfAVanishedNameChangesNothing();
     void deleteRemovesEveryMatchAndCountsThem();
     void namesCompareWithLetterCase();
+    void treeShowsWhateverNamesTheFileHolds();
+    void aCopyLeftHalfMadeDoesNotStopTheBackup();
 };
 
 void TestStore::treeListsCategoriesAndRecipesInOrder()
@@ -237,7 +240,7 @@ void TestStore::readsMadeAheadShowWhatTheyReadOnce()
 {
     StoreFixture f;
     f.make({{QStringLiteral("A"), {row(QStringLiteral(" a1 ")), row(QStringLiteral("a2 "))}},
-            {QStringLiteral("B"), {}},
+            {QStringLiteral("B"), {row(QStringLiteral("b1 "))}},
             {QStringLiteral("MSysObjects"), {row(QStringLiteral("hidden "))}},
             {QStringLiteral("D"), {row(QStringLiteral("d1 "))}}});
     addUnopenableTable(f.file(), "C");
@@ -247,7 +250,8 @@ void TestStore::readsMadeAheadShowWhatTheyReadOnce()
     QCOMPARE(live,
              QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A"),
                           QStringLiteral("  * a1"), QStringLiteral("  * a2"), QStringLiteral("- B"),
-                          QStringLiteral("- C"), QStringLiteral("- D"), QStringLiteral("  * d1")}));
+                          QStringLiteral("  * b1"), QStringLiteral("- C"), QStringLiteral("- D"),
+                          QStringLiteral("  * d1")}));
 
     // Read ahead, then the file changes: the load shows the file as it was read.
     auto checked = dao::Maintenance::OpenChecked(DataPath, ConnectString);
@@ -455,6 +459,42 @@ void TestStore::namesCompareWithLetterCase()
     QVERIFY(f.text1.Locked()); // not found
     QCOMPARE(DeleteRecipe(QStringLiteral("Soups"), QStringLiteral("LEEK")), 0);
     QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 1);
+}
+
+// A category may be named like the root's key: the tree still loads, each category with its
+// recipes, and its node carries its name.
+void TestStore::treeShowsWhateverNamesTheFileHolds()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("ab"), {row(QStringLiteral("a1 "))}},
+            {QStringLiteral("Cakes"), {row(QStringLiteral("c1 "))}}});
+    LoadTree();
+    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- ab"),
+                                         QStringLiteral("  * a1"), QStringLiteral("- Cakes"),
+                                         QStringLiteral("  * c1")}));
+    QCOMPARE(vb::TreeView::Key(f.tree.topLevelItem(0)->child(0)), QStringLiteral("ab"));
+    LoadCategoryTree();
+    QCOMPARE(f.tree.topLevelItem(0)->childCount(), 2);
+}
+
+// A run killed while making its backup leaves Recipe.mdb.bak.new (and its journal) behind: the
+// next backup throws them away instead of refusing every change.
+void TestStore::aCopyLeftHalfMadeDoesNotStopTheBackup()
+{
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
+    const QString fresh = DataBaseFile() + QStringLiteral(".bak.new");
+    for (const QString &left : {fresh, fresh + QStringLiteral("-journal")}) {
+        QFile file(left);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("half") == 4);
+    }
+    StartBackupRun();
+    KeepBackupBeforeChange();
+    QCOMPARE(BackupFiles(DataBaseFile()), QStringList{DataBaseFile() + QStringLiteral(".bak")});
+    QCOMPARE(kxtest::readCategory(BackupFiles(DataBaseFile()).first(), QStringLiteral("Soups")),
+             kxtest::readCategory(DataBaseFile(), QStringLiteral("Soups")));
+    QVERIFY(!QFile::exists(fresh));
+    QVERIFY(!QFile::exists(fresh + QStringLiteral("-journal")));
 }
 
 QTEST_MAIN(TestStore)

@@ -1,21 +1,33 @@
 #include "JetFile.h"
 
 #include "JetHeader.h"
+#include "JetTableReader.h"
+#include "MdbWarnings.h"
 
 #include <QDir>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <glib.h>
 #include <mdbtools.h>
 
-#include <algorithm>
-#include <vector>
+#include <cstring>
 
 namespace jet {
+
+// A table as the catalogue lists it: its name and the first page of its definition.
+struct ListedTable
+{
+    QString name;
+    unsigned long page = 0;
+    quint32 flags = 0;
+};
 
 struct JetFileState
 {
     MdbHandle *mdb = nullptr;
     qint64 pageCount = 0;
+    QList<ListedTable> tables; // every table of the catalogue, system tables too
 
     ~JetFileState()
     {
@@ -25,314 +37,6 @@ struct JetFileState
 };
 
 namespace {
-
-// Flags in the row-offset table of a data page. A row that grew too big for its page is
-// moved: its stored place keeps a 4-byte pointer (page << 8 | row) flagged OverflowRow, and
-// its new place is flagged DeletedRow so that a scan of the new page passes over it.
-constexpr int DeletedRow = 0x8000;
-constexpr int OverflowRow = 0x4000;
-constexpr int OffsetMask = 0x1fff;
-// Jet moves a row once and updates the pointer if it moves again; a few hops are tolerated,
-// more means the pointers run in a circle.
-constexpr int MaxOverflowHops = 4;
-// The header of a long value (Memo, OLE Object) in its row.
-constexpr int LongValueHeader = MDB_MEMO_OVERHEAD;
-constexpr quint32 LongValueInline = 0x80;
-constexpr quint32 LongValueOnePage = 0x40;
-constexpr quint32 LongValueChained = 0x00;
-
-// Where a value comes from, for messages.
-QString placeOf(const QString &table, qint64 row, const QString &column)
-{
-    return QStringLiteral("table \"%1\", row %2, column \"%3\"").arg(table).arg(row).arg(column);
-}
-
-bool isSurrogate(unsigned unit)
-{
-    return unit >= 0xd800 && unit <= 0xdfff;
-}
-
-// True when Jet 4 text (UTF-16LE, possibly in Jet's compressed form) holds a character outside
-// the Basic Multilingual Plane, which libmdb's conversion turns into "?". The compressed form is
-// read the way libmdb reads it: after the marker FF FE, a zero byte switches between one byte
-// and two bytes a character.
-bool hasCharactersOutsideBmp(const QByteArray &raw)
-{
-    const auto *p = reinterpret_cast<const unsigned char *>(raw.constData());
-    const qsizetype n = raw.size();
-    const bool marked = n >= 2 && p[0] == 0xff && p[1] == 0xfe;
-    bool compressed = marked;
-    for (qsizetype i = marked ? 2 : 0; i < n;) {
-        if (marked && p[i] == 0) {
-            compressed = !compressed;
-            ++i;
-        } else if (compressed) {
-            ++i;
-        } else if (i + 1 < n) {
-            if (isSurrogate(p[i] | (unsigned(p[i + 1]) << 8)))
-                return true;
-            i += 2;
-        } else {
-            break;
-        }
-    }
-    return false;
-}
-
-class TableReader
-{
-public:
-    TableReader(JetFileState &state, MdbTableDef *def, const QString &name)
-        : m_mdb(state.mdb), m_pageCount(state.pageCount), m_def(def), m_name(name)
-    {
-    }
-
-    TableData run(const Table &table);
-
-private:
-    [[noreturn]] void fail(const QString &what) const
-    {
-        throw JetError(QStringLiteral("The table \"%1\" cannot be read: %2").arg(m_name, what));
-    }
-    void loadPage(quint32 page);
-    QList<quint32> dataPages();
-    void readRowAt(quint32 page, int slot, int hops);
-    QVariant value(const MdbField &field, const MdbColumn *column);
-    QByteArray longValue(const MdbField &field, const MdbColumn *column);
-    QString text(const QByteArray &raw, const MdbColumn *column);
-
-    MdbHandle *m_mdb;
-    qint64 m_pageCount;
-    MdbTableDef *m_def;
-    QString m_name;
-    quint32 m_loaded = 0;
-    TableData m_data;
-};
-
-void TableReader::loadPage(quint32 page)
-{
-    if (m_loaded == page && page != 0)
-        return;
-    if (page == 0 || page >= m_pageCount || mdb_read_pg(m_mdb, page) != m_mdb->fmt->pg_size)
-        fail(QStringLiteral("page %1 is missing from the file").arg(page));
-    if (m_mdb->pg_buf[0] != MDB_PAGE_DATA ||
-        quint32(mdb_get_int32(m_mdb->pg_buf, 4)) != quint32(m_def->entry->table_pg)) {
-        m_loaded = 0;
-        fail(QStringLiteral("page %1 is not a data page of this table").arg(page));
-    }
-    m_loaded = page;
-}
-
-// The table's data pages in the order of its usage map: the order Jet stores rows in.
-QList<quint32> TableReader::dataPages()
-{
-    QList<quint32> pages;
-    mdb_rewind_table(m_def);
-    while (mdb_read_next_dpg(m_def)) {
-        const quint32 page = m_def->cur_phys_pg;
-        if (!pages.isEmpty() && page <= pages.last())
-            break; // the map ran backwards: damaged, the row count check reports it
-        pages.append(page);
-        if (pages.size() > m_pageCount)
-            break;
-    }
-    m_loaded = 0;
-    return pages;
-}
-
-void TableReader::readRowAt(quint32 page, int slot, int hops)
-{
-    loadPage(page);
-    const int rco = m_mdb->fmt->row_count_offset;
-    if (slot >= mdb_get_int16(m_mdb->pg_buf, rco))
-        fail(QStringLiteral("a moved row points to row %1 of page %2, which does not exist")
-                 .arg(slot)
-                 .arg(page));
-    const int entry = mdb_get_int16(m_mdb->pg_buf, rco + 2 + slot * 2);
-    int start = 0;
-    size_t length = 0;
-    if (mdb_find_row(m_mdb, slot, &start, &length) != 0 || length == 0)
-        fail(QStringLiteral("row %1 of page %2 lies outside its page").arg(slot).arg(page));
-    start &= OffsetMask;
-
-    if (entry & OverflowRow) {
-        // The stored place of a moved row: the row is read where its pointer leads.
-        if (hops >= MaxOverflowHops)
-            fail(
-                QStringLiteral("the pointers of a moved row on page %1 run in a circle").arg(page));
-        if (length < 4)
-            fail(QStringLiteral("the pointer of a moved row on page %1 is damaged").arg(page));
-        const auto target = quint32(mdb_get_int32(m_mdb->pg_buf, start));
-        readRowAt(target >> 8, int(target & 0xff), hops + 1);
-        return;
-    }
-
-    std::vector<MdbField> fields(m_def->num_cols);
-    if (mdb_crack_row(m_def, start, length, fields.data()) < 0)
-        fail(QStringLiteral("row %1 of page %2 is damaged").arg(slot).arg(page));
-    Row row;
-    row.reserve(int(m_def->num_cols));
-    for (unsigned i = 0; i < m_def->num_cols; ++i) {
-        const auto *column = static_cast<const MdbColumn *>(g_ptr_array_index(m_def->columns, i));
-        row.append(value(fields[i], column));
-        loadPage(page); // a long value may have read other pages
-    }
-    m_data.rows.append(row);
-}
-
-QVariant TableReader::value(const MdbField &field, const MdbColumn *column)
-{
-    const qint64 rowNumber = m_data.rows.size() + 1;
-    const QString columnName = QString::fromUtf8(column->name);
-    switch (column->col_type) {
-    case MDB_BOOL:
-        return QVariant(!field.is_null); // a Yes/No value lives in the null mask
-    default:
-        break;
-    }
-    if (field.is_null)
-        return QVariant();
-
-    unsigned char *page = m_mdb->pg_buf;
-    switch (column->col_type) {
-    case MDB_TEXT: {
-        const QByteArray raw(reinterpret_cast<const char *>(page) + field.start, field.siz);
-        return text(raw, column);
-    }
-    case MDB_MEMO:
-        return text(longValue(field, column), column);
-    case MDB_OLE:
-        return longValue(field, column);
-    case MDB_BINARY:
-        return QByteArray(reinterpret_cast<const char *>(page) + field.start, field.siz);
-    case MDB_NUMERIC: {
-        char *s = mdb_numeric_to_string(m_mdb, field.start, column->col_scale, column->col_prec);
-        const QString result = QString::fromUtf8(s);
-        g_free(s);
-        return result;
-    }
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_MONEY:
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_DATETIME:
-    case MDB_REPID:
-    case MDB_COMPLEX: {
-        char *s = mdb_col_to_string(m_mdb, page, field.start, column->col_type, field.siz);
-        const QString result = QString::fromUtf8(s ? s : "");
-        g_free(s);
-        return result;
-    }
-    default:
-        fail(QStringLiteral("%1 has a column type this reader does not know (%2)")
-                 .arg(placeOf(m_name, rowNumber, columnName))
-                 .arg(column->col_type));
-    }
-}
-
-// A Memo or OLE Object value, whole: in its row, on one other page, or chained over pages.
-QByteArray TableReader::longValue(const MdbField &field, const MdbColumn *column)
-{
-    const QString where = placeOf(m_name, m_data.rows.size() + 1, QString::fromUtf8(column->name));
-    if (field.siz == 0)
-        return QByteArray();
-    if (field.siz < LongValueHeader)
-        fail(QStringLiteral("%1: the value's header is cut short").arg(where));
-    unsigned char *page = m_mdb->pg_buf;
-    const auto header = quint32(mdb_get_int32(page, field.start));
-    const quint32 length = header & 0x00ffffff;
-    const quint32 kind = header >> 24;
-
-    if (kind == LongValueInline) {
-        if (quint32(field.siz - LongValueHeader) != length)
-            fail(QStringLiteral("%1: the value is shorter than its header says").arg(where));
-        return QByteArray(reinterpret_cast<const char *>(page) + field.start + LongValueHeader,
-                          int(length));
-    }
-    if (kind != LongValueOnePage && kind != LongValueChained)
-        fail(QStringLiteral("%1: the value has an unknown kind of storage (%2)")
-                 .arg(where)
-                 .arg(kind, 2, 16, QLatin1Char('0')));
-
-    QByteArray result;
-    auto pgRow = quint32(mdb_get_int32(page, field.start + 4));
-    qint64 hops = 0;
-    while (pgRow != 0) {
-        void *buffer = nullptr;
-        int start = 0;
-        size_t size = 0;
-        if ((pgRow >> 8) >= quint64(m_pageCount) ||
-            mdb_find_pg_row(m_mdb, int(pgRow), &buffer, &start, &size) != 0)
-            fail(QStringLiteral("%1: a part of the value on page %2 is missing")
-                     .arg(where)
-                     .arg(pgRow >> 8));
-        const char *bytes = static_cast<const char *>(buffer) + start;
-        if (kind == LongValueOnePage) {
-            result.append(bytes, qsizetype(size));
-            break;
-        }
-        if (size < 4 || ++hops > m_pageCount)
-            fail(QStringLiteral("%1: the chain of pages holding the value is damaged").arg(where));
-        result.append(bytes + 4, qsizetype(size - 4));
-        if (quint32(result.size()) > length)
-            break;
-        pgRow = quint32(mdb_get_int32(const_cast<char *>(bytes), 0));
-    }
-    if (quint32(result.size()) != length)
-        fail(QStringLiteral("%1: %2 of %3 bytes of the value could be read")
-                 .arg(where)
-                 .arg(result.size())
-                 .arg(length));
-    return result;
-}
-
-// Text as libmdb converts it (UTF-8 out of Jet 4's UTF-16 or Jet 3's code page), into a buffer
-// big enough for any conversion of the raw bytes, so that nothing is ever cut.
-QString TableReader::text(const QByteArray &raw, const MdbColumn *column)
-{
-    if (raw.isEmpty())
-        return QStringLiteral(""); // empty, not null
-    const size_t size = size_t(raw.size()) * 3 + 16;
-    std::vector<char> buffer(size + 1, '\0');
-    const int written =
-        mdb_unicode2ascii(m_mdb, raw.constData(), size_t(raw.size()), buffer.data(), size);
-    if (written < 0 || size_t(written) + 4 >= size)
-        fail(QStringLiteral("%1: the text does not fit the conversion buffer")
-                 .arg(placeOf(m_name, m_data.rows.size() + 1, QString::fromUtf8(column->name))));
-    if (m_mdb->f->jet_version != MDB_VER_JET3 && hasCharactersOutsideBmp(raw))
-        ++m_data.valuesWithLostCharacters;
-    return QString::fromUtf8(buffer.data(), written);
-}
-
-TableData TableReader::run(const Table &table)
-{
-    m_data.table = table;
-    const QList<quint32> pages = dataPages();
-    const int rco = m_mdb->fmt->row_count_offset;
-    const int maxSlots = int((m_mdb->fmt->pg_size - rco - 2) / 2);
-    for (const quint32 page : pages) {
-        loadPage(page);
-        const int slotCount = mdb_get_int16(m_mdb->pg_buf, rco);
-        if (slotCount < 0 || slotCount > maxSlots)
-            fail(QStringLiteral("page %1 claims %2 rows").arg(page).arg(slotCount));
-        for (int slot = 0; slot < slotCount; ++slot) {
-            loadPage(page);
-            const int entry = mdb_get_int16(m_mdb->pg_buf, rco + 2 + slot * 2);
-            if (entry & DeletedRow)
-                continue; // deleted, or the new place of a moved row
-            readRowAt(page, slot, 0);
-            if (m_data.rows.size() > table.rowCount)
-                break;
-        }
-    }
-    if (m_data.rows.size() != table.rowCount)
-        fail(QStringLiteral("%1 of its %2 rows were found; the file is damaged")
-                 .arg(m_data.rows.size())
-                 .arg(table.rowCount));
-    return m_data;
-}
 
 struct TableDefDeleter
 {
@@ -361,15 +65,99 @@ Table describe(MdbCatalogEntry *entry, MdbTableDef *def)
     return table;
 }
 
-QList<MdbCatalogEntry *> userTables(MdbHandle *mdb)
+// The catalogue (MSysObjects): the table that lists every table, its definition on page 2.
+constexpr unsigned long CatalogueTablePage = 2;
+constexpr quint32 ObjectPageMask = 0x00ffffff;
+constexpr quint32 SystemTableFlags = 0x80000002; // as libmdb tells a system table
+constexpr int TableDefinitionPage = 0x02;
+
+// What libmdb needs to know of a table to read it.
+MdbCatalogEntry catalogueEntry(MdbHandle *mdb, const ListedTable &table)
 {
-    QList<MdbCatalogEntry *> result;
-    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
-            result.append(entry);
+    MdbCatalogEntry entry;
+    std::memset(&entry, 0, sizeof entry);
+    entry.mdb = mdb;
+    entry.object_type = MDB_TABLE;
+    entry.table_pg = table.page;
+    entry.flags = int(table.flags);
+    qstrncpy(entry.object_name, table.name.toUtf8().constData(), sizeof entry.object_name);
+    return entry;
+}
+
+bool isUserTable(const ListedTable &table)
+{
+    return (table.flags & SystemTableFlags) == 0;
+}
+
+// Every table the catalogue lists, system tables too, read under the rules every table is read
+// by: every row its definition counts, each whole, no page beyond the end of the file.
+QList<ListedTable> readCatalogue(JetFileState &state, const QString &failure)
+{
+    MdbCatalogEntry entry =
+        catalogueEntry(state.mdb, {QStringLiteral("MSysObjects"), CatalogueTablePage});
+    TableDefPtr def(mdb_read_table(&entry));
+    if (!def || !mdb_read_columns(def.get()))
+        throw JetError(failure + QStringLiteral("its own definition cannot be read"));
+    const Table table = describe(&entry, def.get());
+    const TableData data =
+        JetTableReader(state.mdb, state.pageCount, def.get(), table.name, failure).run(table);
+    const auto column = [&](const QString &name) {
+        for (int i = 0; i < table.columns.size(); ++i)
+            if (table.columns[i].name == name)
+                return i;
+        throw JetError(failure + QStringLiteral("it has no column \"%1\"").arg(name));
+    };
+    const int id = column(QStringLiteral("Id"));
+    const int name = column(QStringLiteral("Name"));
+    const int type = column(QStringLiteral("Type"));
+    const int flags = column(QStringLiteral("Flags"));
+    QList<ListedTable> tables;
+    for (const Row &row : data.rows) {
+        if (row.at(type).toString().toInt() != MDB_TABLE)
+            continue;
+        const ListedTable table{row.at(name).toString(),
+                                quint32(row.at(id).toString().toLongLong()) & ObjectPageMask,
+                                quint32(row.at(flags).toString().toLongLong())};
+        // Only Access's own tables are marked as such: MSys..., and f_<32 hex digits>_... that
+        // hold the values of multi-valued columns.
+        static const QRegularExpression ownName(QStringLiteral("^(MSys|f_[0-9A-F]{32}_)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        if (!isUserTable(table) && !ownName.match(table.name).hasMatch())
+            throw JetError(failure + QStringLiteral("the table \"%1\" is marked as one of "
+                                                    "Access's own")
+                                         .arg(table.name));
+        tables.append(table);
     }
-    return result;
+    return tables;
+}
+
+// Every page of the file that holds a table definition belongs to a listed table: a table
+// whose line in the catalogue was lost would otherwise vanish without a word.
+void checkEveryDefinitionListed(JetFileState &state, const QList<ListedTable> &listed,
+                                const QString &failure)
+{
+    MdbHandle *mdb = state.mdb;
+    const ssize_t pageSize = mdb->fmt->pg_size;
+    QSet<qint64> owned;
+    QList<unsigned long> starts{CatalogueTablePage};
+    for (const ListedTable &table : listed)
+        starts.append(table.page);
+    for (unsigned long page : std::as_const(starts)) {
+        // A definition too long for its page goes on over further pages, each naming the next.
+        while (page > 0 && qint64(page) < state.pageCount && !owned.contains(qint64(page)) &&
+               mdb_read_pg(mdb, page) == pageSize && mdb->pg_buf[0] == TableDefinitionPage) {
+            owned.insert(qint64(page));
+            page = quint32(mdb_get_int32(mdb->pg_buf, 4));
+        }
+    }
+    for (qint64 page = 1; page < state.pageCount; ++page) {
+        if (mdb_read_pg(mdb, (unsigned long)page) != pageSize)
+            throw JetError(failure + QStringLiteral("page %1 cannot be read").arg(page));
+        if (mdb->pg_buf[0] == TableDefinitionPage && !owned.contains(page))
+            throw JetError(
+                failure + QStringLiteral("page %1 holds the definition of a table it does not list")
+                              .arg(page));
+    }
 }
 
 } // namespace
@@ -387,8 +175,17 @@ JetFile::JetFile(const QString &path) : m_path(path), d(std::make_unique<JetFile
         throw JetError(QStringLiteral("%1 cannot be opened as an Access database").arg(shown));
     if (d->mdb->fmt->pg_size != header.pageSize())
         throw JetError(QStringLiteral("%1 has an inconsistent header").arg(shown));
-    if (!mdb_read_catalog(d->mdb, MDB_TABLE))
-        throw JetError(QStringLiteral("The list of tables of %1 cannot be read").arg(shown));
+
+    // The catalogue is read by this reader rather than by libmdb, which passes over what it
+    // cannot read and returns fewer tables without a word, and on a file cut short can loop
+    // for ever. Whatever libmdb says meanwhile means damage too.
+    const QString failure = QStringLiteral("The list of tables of %1 is damaged: ").arg(shown);
+    MdbWarnings warnings;
+    d->tables = readCatalogue(*d, failure);
+    const QByteArray said = warnings.take().trimmed();
+    if (!said.isEmpty())
+        throw JetError(failure + QString::fromLocal8Bit(said.split('\n').first()));
+    checkEveryDefinitionListed(*d, d->tables, failure);
 }
 
 JetFile::~JetFile() = default;
@@ -401,21 +198,25 @@ int JetFile::jetVersion() const
 QList<Table> JetFile::tables() const
 {
     QList<Table> result;
-    for (MdbCatalogEntry *entry : userTables(d->mdb)) {
-        TableDefPtr def = openTable(entry);
-        result.append(describe(entry, def.get()));
+    for (const ListedTable &table : std::as_const(d->tables)) {
+        if (!isUserTable(table))
+            continue;
+        MdbCatalogEntry entry = catalogueEntry(d->mdb, table);
+        TableDefPtr def = openTable(&entry);
+        result.append(describe(&entry, def.get()));
     }
     return result;
 }
 
 TableData JetFile::read(const QString &tableName) const
 {
-    for (MdbCatalogEntry *entry : userTables(d->mdb)) {
-        if (QString::fromUtf8(entry->object_name) != tableName)
+    for (const ListedTable &table : std::as_const(d->tables)) {
+        if (!isUserTable(table) || table.name != tableName)
             continue;
-        TableDefPtr def = openTable(entry);
-        TableReader reader(*d, def.get(), tableName);
-        return reader.run(describe(entry, def.get()));
+        MdbCatalogEntry entry = catalogueEntry(d->mdb, table);
+        TableDefPtr def = openTable(&entry);
+        JetTableReader reader(d->mdb, d->pageCount, def.get(), tableName);
+        return reader.run(describe(&entry, def.get()));
     }
     throw JetError(
         QStringLiteral("%1 has no table \"%2\"").arg(QDir::toNativeSeparators(m_path), tableName));

@@ -22,7 +22,9 @@ struct JetFileState;
 //   where its stored place points to it, not where its new page happens to be scanned;
 // - every row the table definition counts must be read, and every long value (Memo, OLE
 //   Object) must be whole, or the read fails instead of returning less;
-// - values are never cut to a fixed buffer size.
+// - values are never cut to a fixed buffer size;
+// - the list of tables (the catalogue) is read by the same rules, and every table definition
+//   in the file must be in it, or opening the file fails.
 // libmdb neither checks a database password nor needs one, and it decrypts page-encrypted
 // files by itself.
 class JetFile

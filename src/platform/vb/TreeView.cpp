@@ -144,16 +144,21 @@ QIcon TreeView::nodeIcon(int image, int selectedImage) const
     return icon;
 }
 
-QTreeWidgetItem *TreeView::makeNode(NodeKind kind, const QString &key, const QString &text,
-                                    int image, int selectedImage) const
+void TreeView::requireNewKey(const QString &key) const
 {
     if (!key.isEmpty() && m_keys.contains(key.toLower()))
         throw std::invalid_argument("Key is not unique in collection");
+}
+
+QTreeWidgetItem *TreeView::makeNode(NodeKind kind, const QString &key, const QString &text,
+                                    int image, int selectedImage) const
+{
     return new TreeNode(kind, key, text, image, selectedImage, nodeIcon(image, selectedImage));
 }
 
 QTreeWidgetItem *TreeView::AddRoot(const QString &key, const QString &text, int image)
 {
+    requireNewKey(key);
     QTreeWidgetItem *node = makeNode(NodeKind::Root, key, text, image, 0);
     m_rebuilding = true;
     addTopLevelItem(node);
@@ -171,12 +176,21 @@ QTreeWidgetItem *TreeView::AddChild(const QString &relativeKey, NodeKind kind, c
     QTreeWidgetItem *parent = Node(relativeKey);
     if (!parent)
         throw std::invalid_argument("Element not found");
+    requireNewKey(key);
+    return AddChildTo(parent, kind, key, text, image, selectedImage);
+}
+
+QTreeWidgetItem *TreeView::AddChildTo(QTreeWidgetItem *parent, NodeKind kind, const QString &key,
+                                      const QString &text, int image, int selectedImage)
+{
+    if (!parent)
+        throw std::invalid_argument("Element not found");
     QTreeWidgetItem *node = makeNode(kind, key, text, image, selectedImage);
     RealizeChildren(parent); // the new node comes after the waiting ones
     m_rebuilding = true;
     parent->addChild(node);
     m_rebuilding = false;
-    if (!key.isEmpty())
+    if (!key.isEmpty() && !m_keys.contains(key.toLower()))
         m_keys.insert(key.toLower(), node);
     m_lastAdded = node;
     m_lastParent = nullptr;
@@ -188,9 +202,16 @@ void TreeView::AddChildren(const QString &relativeKey, NodeKind kind, const QStr
 {
     if (texts.isEmpty())
         return;
-    QTreeWidgetItem *parent = Node(relativeKey);
+    AddChildrenTo(Node(relativeKey), kind, texts, image, selectedImage);
+}
+
+void TreeView::AddChildrenTo(QTreeWidgetItem *parent, NodeKind kind, const QStringList &texts,
+                             int image, int selectedImage)
+{
     if (!parent)
         throw std::invalid_argument("Element not found");
+    if (texts.isEmpty())
+        return;
     if (parent->isExpanded()) {
         RealizeChildren(parent);
         m_lastAdded = insertChildren(parent, kind, texts, image, selectedImage);

@@ -67,6 +67,13 @@ public:
     // Adds many children at once, all with the same images and no key (the recipes).
     void AddChildren(const QString &relativeKey, NodeKind kind, const QStringList &texts, int image,
                      int selectedImage);
+    // The same, to the node given (error when it is null). A key given to AddChildTo need not
+    // be unique: the node keeps it, and Node finds the first node given it. For names read from
+    // a file, which the tree shows whatever they are.
+    QTreeWidgetItem *AddChildTo(QTreeWidgetItem *parent, NodeKind kind, const QString &key,
+                                const QString &text, int image, int selectedImage);
+    void AddChildrenTo(QTreeWidgetItem *parent, NodeKind kind, const QStringList &texts, int image,
+                       int selectedImage);
     // Scrolls the node into view and expands its ancestors.
     void EnsureVisible(QTreeWidgetItem *node);
     // The node added last; children still waiting become nodes for it.
@@ -88,6 +95,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
+    void requireNewKey(const QString &key) const; // error when a node has it already
     QTreeWidgetItem *makeNode(NodeKind kind, const QString &key, const QString &text, int image,
                               int selectedImage) const;
     QIcon nodeIcon(int image, int selectedImage) const;
