@@ -133,6 +133,8 @@ private slots:
     void lockedFileMakesACommandWaitThenSaySo_data();
     void lockedFileMakesACommandWaitThenSaySo();
     void lockedFileAtStartUpIsReported();
+    void lockedFileNeverLooksLikeAMissingRecipe_data();
+    void lockedFileNeverLooksLikeAMissingRecipe();
 };
 
 void TestHostileFiles::initTestCase()
@@ -407,6 +409,76 @@ void TestHostileFiles::lockedFileAtStartUpIsReported()
     f.start();
     QVERIFY(f.form->startupProblem().isEmpty());
     QVERIFY(f.category(QStringLiteral("Soups")));
+}
+
+void TestHostileFiles::lockedFileNeverLooksLikeAMissingRecipe_data()
+{
+    QTest::addColumn<QString>("other"); // the other program's lock, or "damaged"
+    QTest::addColumn<bool>("edit");     // saveedited after an edit, else delete
+    for (const char *other : {"immediate", "damaged"}) {
+        QTest::addRow("%s, delete", other) << QString::fromUtf8(other) << false;
+        QTest::addRow("%s, save edited", other) << QString::fromUtf8(other) << true;
+    }
+}
+
+// Under another program's lock, or with the category's records damaged after the recipe was
+// shown, a delete or a save of an edit says why it failed: nothing is reported as deleted,
+// saved or missing, and the boxes keep what they show.
+void TestHostileFiles::lockedFileNeverLooksLikeAMissingRecipe()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, edit);
+    // The recipe comes after a full page of the engine's reading ahead, so its record is read
+    // only once the scan has begun.
+    QList<Category> categories = kitchen();
+    for (int i = 0; i < 300; ++i)
+        categories[0].rows.insert(0, categories[0].rows[0]);
+    MainFixture f;
+    f.open(categories);
+    f.clickNode(f.recipe(QStringLiteral("Beef"), 301));
+    if (edit) {
+        f.click(f.form->Edit);
+        f.form->Text1->SetText(QStringLiteral("Roast beef"));
+    }
+    const QStringList shown = f.boxes();
+    xpcmdbutton *command = edit ? f.form->saveedited : f.form->delete_;
+    const bool damaged = other == QLatin1String("damaged");
+    QProcess locker;
+    if (damaged) {
+        // The page of the table's last records overwritten; the rest intact.
+        const qint64 page = kxrel::queryInt(f.file(), "PRAGMA page_size");
+        const qint64 last = kxrel::queryInt(f.file(), "SELECT pageno FROM dbstat WHERE name = "
+                                                      "'Beef' AND pagetype = 'leaf' ORDER BY "
+                                                      "path DESC LIMIT 1");
+        QVERIFY(last > 0);
+        QByteArray bytes = kxrel::fileBytes(f.file());
+        bytes.replace((last - 1) * page, page, QByteArray(page, '\xA5'));
+        kxrel::writeFile(f.file(), bytes);
+    } else {
+        locker.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), other});
+        QVERIFY(locker.waitForReadyRead(10000));
+    }
+    const QByteArray original = kxrel::fileBytes(f.file());
+    f.click(command);
+    const QStringList said = f.dialogs.texts();
+    QCOMPARE(said.size(), 1);
+    QVERIFY2(said[0].startsWith(QStringLiteral("Kitchenex could not")) &&
+                 said[0].contains(damaged ? QStringLiteral("damaged")
+                                          : QStringLiteral("in use by another program")),
+             qPrintable(said[0]));
+    QCOMPARE(f.boxes(), shown);
+    QCOMPARE(kxrel::fileBytes(f.file()), original);
+    if (damaged)
+        return;
+
+    // Once the other program is done, the same command goes through.
+    locker.write("rollback\n");
+    QVERIFY(locker.waitForFinished(10000));
+    f.dialogs.clear();
+    f.click(command);
+    QCOMPARE(f.dialogs.texts(), QStringList(edit ? QStringLiteral("Recipe UpDated")
+                                                 : QStringLiteral("Record Deleted")));
+    QCOMPARE(f.rows(QStringLiteral("Beef")).size(), edit ? 302 : 301);
 }
 
 QTEST_MAIN(TestHostileFiles)
