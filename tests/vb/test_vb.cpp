@@ -115,15 +115,14 @@ void TestVb::boxesGiveWhatTheyShowHoweverItGotThere_data()
 {
     QTest::addColumn<bool>("memo");
     QTest::addColumn<QString>("how");
-    for (const bool memo : {false, true}) {
-        for (const char *how : {"accessible set text", "accessible replace", "accessible insert",
-                                "accessible delete", "paste", "input method"})
+    for (const bool memo : {false, true})
+        for (const char *how :
+             {"accessible set text", "accessible replace", "paste", "input method"})
             QTest::addRow("%s, %s", memo ? "memo" : "line", how) << memo << QString::fromUtf8(how);
-    }
 }
 
-// A screen reader's "set text", a paste or an undo changes what the box shows without a key
-// being typed; what is saved must be what is shown all the same.
+// A screen reader's "set text", a paste or an input method changes what the box shows without
+// a key being typed; what is saved must be what is shown all the same.
 void TestVb::boxesGiveWhatTheyShowHoweverItGotThere()
 {
     QFETCH(bool, memo);
@@ -131,32 +130,25 @@ void TestVb::boxesGiveWhatTheyShowHoweverItGotThere()
     vb::LineTextBox line;
     vb::MemoTextBox memoBox;
     vb::TextBox &box = memo ? static_cast<vb::TextBox &>(memoBox) : line;
-    const auto shown = [&] { return memo ? memoBox.toPlainText() : line.text(); };
     box.widget()->show();
     box.SetText(QStringLiteral("Roast beef"));
     box.SetLocked(false);
     box.SetFocus();
     QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(box.widget());
-    QVERIFY(a11y && a11y->editableTextInterface());
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("Cold "));
+    QGuiApplication::clipboard()->setText(QStringLiteral("Cold "));
     if (how == QLatin1String("accessible set text"))
         a11y->setText(QAccessible::Value, QStringLiteral("Roast lamb"));
     else if (how == QLatin1String("accessible replace"))
         a11y->editableTextInterface()->replaceText(6, 10, QStringLiteral("pork"));
-    else if (how == QLatin1String("accessible insert"))
-        a11y->editableTextInterface()->insertText(0, QStringLiteral("Sunday "));
-    else if (how == QLatin1String("accessible delete"))
-        a11y->editableTextInterface()->deleteText(5, 10);
-    else if (how == QLatin1String("paste")) {
-        QGuiApplication::clipboard()->setText(QStringLiteral(" with gravy"));
-        memo ? memoBox.moveCursor(QTextCursor::End) : line.end(false);
+    else if (how == QLatin1String("paste"))
         memo ? memoBox.paste() : line.paste();
-    } else {
-        QInputMethodEvent composed;
-        composed.setCommitString(QStringLiteral("Cold "));
+    else
         QCoreApplication::sendEvent(box.widget(), &composed);
-    }
-    QVERIFY2(shown() != QStringLiteral("Roast beef"), qPrintable(shown()));
-    QCOMPARE(box.Text(), shown());
+    const QString shown = memo ? memoBox.toPlainText() : line.text();
+    QVERIFY(shown != QStringLiteral("Roast beef"));
+    QCOMPARE(box.Text(), shown);
 }
 
 QTEST_MAIN(TestVb)
