@@ -4,6 +4,8 @@
 
 #include <QShortcut>
 
+#include <utility>
+
 KeyCommands::KeyCommands(QWidget *window) : QObject(window), m_window(window) {}
 
 void KeyCommands::bind(const QKeySequence &key, SkinButton *button, const QString &what,
@@ -36,9 +38,9 @@ QList<KeyCommands::Target> &KeyCommands::targetsOf(const QKeySequence &key, QWid
     return m_keys.last().second;
 }
 
-void KeyCommands::run(const QList<Target> &targets)
+void KeyCommands::run(QList<Target> targets)
 {
-    for (const Target &target : targets) {
+    for (const Target &target : std::as_const(targets)) {
         if (!target.button) {
             target.command();
             return;

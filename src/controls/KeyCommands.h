@@ -38,7 +38,7 @@ private:
         std::function<void()> command;
     };
     QList<Target> &targetsOf(const QKeySequence &key, QWidget *scope);
-    static void run(const QList<Target> &targets);
+    static void run(QList<Target> targets); // a copy: a command may bind more keys
 
     QWidget *m_window;
     // Per key and scope, one shortcut and what it runs.
