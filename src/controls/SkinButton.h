@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QWidget>
 
 // What the skinned buttons share: a left press and a left release over the button make a
@@ -11,6 +12,11 @@ class SkinButton : public QWidget
     Q_OBJECT
 public:
     using QWidget::QWidget;
+
+    // The key its window gives this button's command (see KeyCommands), named to screen
+    // readers as the key of its press action; none when the window gives none.
+    QKeySequence keyBinding() const { return m_keyBinding; }
+    void setKeyBinding(const QKeySequence &key) { m_keyBinding = key; }
 
 signals:
     void Click();
@@ -46,6 +52,7 @@ private:
     bool inBounds(const QPointF &pos) const;
     void noticeMouseOut();
 
+    QKeySequence m_keyBinding;
     bool m_pressed = false;    // a left press here that a release here turns into a click
     bool m_cursorOver = false; // seen over the button since the last MouseOut
 };

@@ -76,6 +76,15 @@ void SkinButtonAccessible::doAction(const QString &actionName)
         emit button->Click();
 }
 
+QStringList SkinButtonAccessible::keyBindingsForAction(const QString &actionName) const
+{
+    const QKeySequence key = static_cast<const SkinButton *>(widget())->keyBinding();
+    if (actionName != pressAction() || key.isEmpty())
+        return QAccessibleWidget::keyBindingsForAction(actionName);
+    return QStringList(key.toString(QKeySequence::NativeText)) +
+           QAccessibleWidget::keyBindingsForAction(actionName);
+}
+
 void SkinButtonAccessible::install()
 {
     static const bool installed = [] {

@@ -17,6 +17,8 @@ public:
 
     QStringList actionNames() const override;
     void doAction(const QString &actionName) override;
+    // The press action's key: the one the window gives the button's command, if any.
+    QStringList keyBindingsForAction(const QString &actionName) const override;
 
     // Registers the interface with Qt's accessibility once; every skinned button calls it when
     // it is created.

@@ -68,6 +68,7 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     Tv->setFont(sansSerif(true));
     setTabOrder();
     connectCommands();
+    bindKeys();
 
     m_view->Tv = Tv;
     m_view->List1 = List1;

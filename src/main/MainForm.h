@@ -99,6 +99,7 @@ private:
     void applyDesignData(const QPixmap &icon);
     void setTabOrder();
     void connectCommands();
+    void bindKeys(); // MainShortcuts.cpp
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database

@@ -1,6 +1,7 @@
 #include "frmprint.h"
 
 #include "WebBrowser.h"
+#include "controls/KeyCommands.h"
 #include "controls/xpcmdbutton.h"
 #include "controls/xptopbuttons.h"
 #include "platform/vb/MsgBox.h"
@@ -67,6 +68,11 @@ frmprint::frmprint(const QString &folder)
     connect(xptopbuttons1, &xptopbuttons::Click, this, &frmprint::xptopbuttons1_Click);
     connect(xptopbuttons3, &xptopbuttons::Click, this, &frmprint::xptopbuttons3_Click);
     connect(WB, &WebBrowser::printFailed, this, &frmprint::reportPrintFailure);
+
+    // Keys do what a click on their button does.
+    auto *keys = new KeyCommands(this);
+    keys->bind(Qt::CTRL | Qt::Key_P, print, QStringLiteral("Print the recipe"));
+    keys->bind(Qt::Key_Escape, xptopbuttons1, QStringLiteral("Close the preview"));
 }
 
 frmprint::~frmprint()

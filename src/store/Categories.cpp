@@ -63,6 +63,12 @@ void CreateCategory()
 
 void DeleteCategory(const QString &name)
 {
+    // The selection outlives its category (it is kept after a deletion): a category that is
+    // gone is said to be gone before the user is asked to confirm deleting it.
+    OpenRecipeDataBase();
+    db->TableDefs().Item(name);
+    CloseDataBase();
+
     const QString question = QStringLiteral("This will Delete Category ") + QLatin1Char('"') +
                              name + QLatin1Char('"') + QStringLiteral("\r\n") +
                              QStringLiteral("All of It's Recipes") + QStringLiteral("\r\n") +

@@ -105,10 +105,11 @@ void LoadCategoryTree();
 void ShowRecipe(const QString &category, const QString &name);
 void AddRecipe(const QString &category);
 // Overwrites the first record of that name with the boxes and says "Recipe UpDated". When the
-// engine refuses the write, nothing is stored, the boxes keep the typed text and the error
-// goes to the caller. Returns whether a record was written.
+// engine refuses a read or the write, nothing is stored, the boxes keep the typed text and the
+// error goes to the caller. Returns whether a record was written.
 bool UpdateRecipe(const QString &category, const QString &name);
-// Deletes every record of that name; returns how many were deleted.
+// Deletes every record of that name; returns how many were deleted. A read or delete the
+// engine refuses goes to the caller, the boxes kept as they are.
 int DeleteRecipe(const QString &category, const QString &name);
 
 // Creates a category table in db: the four recipe fields in their order, Name and Author

@@ -11,6 +11,7 @@
 #include "platform/vb/TextBox.h"
 
 #include <array>
+#include <utility>
 
 namespace RecipeBas {
 
@@ -44,6 +45,22 @@ void emptyBoxes()
 QString fieldText(int field)
 {
     return rs->Fields(field).Value().toString();
+}
+
+// A step of a scan whose failure is skipped: a move or read that finds no current record (an
+// empty table, a record another program deleted meanwhile). A read or write the engine refuses
+// for any other reason (the file in use by another program, a damaged file) is no such step:
+// it goes to the caller, so that nothing is reported as done or as missing and the boxes keep
+// what they show.
+template <class Step>
+void skipMissingRecord(Step &&step)
+{
+    try {
+        std::forward<Step>(step)();
+    } catch (const dao::Error &e) {
+        if (e.number() != dao::errNoCurrentRecord && e.number() != dao::errRecordDeleted)
+            throw;
+    }
 }
 
 } // namespace
@@ -84,17 +101,16 @@ bool UpdateRecipe(const QString &category, const QString &name)
     openCategory(category);
     const QString wanted = vb::Trim(name);
     bool found = false;
-    vb::ResumeNext([] { rs->MoveFirst(); });
-    long count = 0;
-    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    skipMissingRecord([] { rs->MoveFirst(); });
+    const long count = rs->RecordCount();
     for (long counter = 1; counter <= count; ++counter) {
         bool match = false;
-        vb::ResumeNext([&] { match = vb::Trim(fieldText(0)) == wanted; });
+        skipMissingRecord([&] { match = vb::Trim(fieldText(0)) == wanted; });
         if (match) {
             found = true;
             break;
         }
-        vb::ResumeNext([] { rs->MoveNext(); });
+        skipMissingRecord([] { rs->MoveNext(); });
     }
     if (found) {
         // A write the engine refuses is a failure the user must see: nothing was stored, and
@@ -122,22 +138,22 @@ int DeleteRecipe(const QString &category, const QString &name)
     openCategory(category);
     const QString wanted = vb::Trim(name);
     int deleted = 0;
-    long count = 0;
-    vb::ResumeNext([&count] { count = rs->RecordCount(); });
-    vb::ResumeNext([] { rs->MoveFirst(); });
+    const long count = rs->RecordCount();
+    skipMissingRecord([] { rs->MoveFirst(); });
     // Every record of that name is deleted: the scan does not stop at a match.
     for (long counter = 1; counter <= count; ++counter) {
         bool match = false;
-        vb::ResumeNext([&] { match = wanted == vb::Trim(fieldText(0)); });
+        skipMissingRecord([&] { match = wanted == vb::Trim(fieldText(0)); });
         if (match) {
-            // The backup is no step to skip: without it nothing is deleted.
+            // Neither the backup nor the delete is a step to skip: a delete that did not
+            // happen must not be reported as a recipe that was not there.
             KeepBackupBeforeChange();
-            vb::ResumeNext([&] {
+            skipMissingRecord([&] {
                 rs->Delete();
                 ++deleted;
             });
         }
-        vb::ResumeNext([] { rs->MoveNext(); });
+        skipMissingRecord([] { rs->MoveNext(); });
     }
     CloseDataBase();
     emptyBoxes();

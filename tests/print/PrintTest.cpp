@@ -90,6 +90,7 @@ private slots:
     void writeFailure_data();
     void writeFailure();
     void mainWindowButtons();
+    void previewPrintsWithCtrlPAndClosesWithEscape();
 
 private:
     QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
@@ -368,6 +369,23 @@ void PrintTest::mainWindowButtons()
     QVERIFY(preview && preview->isVisible());
     form->close(); // closing the main window unloads the preview
     QVERIFY(preview.isNull());
+}
+
+void PrintTest::previewPrintsWithCtrlPAndClosesWithEscape()
+{
+    QPointer<frmprint> preview = printSoup();
+    QVERIFY(preview);
+    preview->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(preview));
+    int asked = 0;
+    WebBrowser::setPrintDialog([&](QPrinter &, QWidget *) { return ++asked < 0; });
+    const auto restore = qScopeGuard([] { WebBrowser::setPrintDialog({}); });
+    QVERIFY(preview->print->toolTip().endsWith(QStringLiteral("(Ctrl+P)")));
+    QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(asked, 1);
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QVERIFY(!frmprint::Loaded());
+    QTRY_VERIFY(preview.isNull());
 }
 
 QTEST_MAIN(PrintTest)

@@ -133,6 +133,8 @@ private slots:
     void lockedFileMakesACommandWaitThenSaySo_data();
     void lockedFileMakesACommandWaitThenSaySo();
     void lockedFileAtStartUpIsReported();
+    void lockedFileNeverLooksLikeAMissingRecipe_data();
+    void lockedFileNeverLooksLikeAMissingRecipe();
 };
 
 void TestHostileFiles::initTestCase()
@@ -407,6 +409,64 @@ void TestHostileFiles::lockedFileAtStartUpIsReported()
     f.start();
     QVERIFY(f.form->startupProblem().isEmpty());
     QVERIFY(f.category(QStringLiteral("Soups")));
+}
+
+void TestHostileFiles::lockedFileNeverLooksLikeAMissingRecipe_data()
+{
+    QTest::addColumn<bool>("damaged"); // else another program holds a write lock
+    QTest::addColumn<bool>("edit");    // saveedited after an edit, else delete
+    for (const bool damaged : {false, true})
+        for (const bool edit : {false, true})
+            QTest::addRow("%s, %s", damaged ? "damaged" : "locked", edit ? "save edited" : "delete")
+                << damaged << edit;
+}
+
+// A delete or a save that cannot read or write says why: nothing is reported as deleted, saved
+// or missing, and the boxes keep what they show. The recipe comes after a full page of the
+// engine's reading ahead, so its record is read only once the scan has begun.
+void TestHostileFiles::lockedFileNeverLooksLikeAMissingRecipe()
+{
+    QFETCH(bool, damaged);
+    QFETCH(bool, edit);
+    QList<Category> categories = kitchen();
+    categories[0].rows = QList<kxtest::Row>(300, categories[0].rows[0]) + categories[0].rows;
+    MainFixture f;
+    f.open(categories);
+    f.clickNode(f.recipe(QStringLiteral("Beef"), 301));
+    if (edit) {
+        f.click(f.form->Edit);
+        f.form->Text1->SetText(QStringLiteral("Roast beef"));
+    }
+    const QStringList shown = f.boxes();
+    QProcess other;
+    if (damaged) { // the page of the table's last records overwritten
+        const qint64 page = kxrel::queryInt(f.file(), "PRAGMA page_size");
+        const qint64 last = kxrel::queryInt(f.file(), "SELECT pageno FROM dbstat WHERE name = "
+                                                      "'Beef' AND pagetype = 'leaf' ORDER BY "
+                                                      "path DESC LIMIT 1");
+        kxrel::writeFile(f.file(), kxrel::fileBytes(f.file()).replace((last - 1) * page, page,
+                                                                        QByteArray(page, 'x')));
+    } else {
+        other.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), "immediate"});
+        QVERIFY(other.waitForReadyRead(10000));
+    }
+    const QByteArray original = kxrel::fileBytes(f.file());
+    xpcmdbutton *command = edit ? f.form->saveedited : f.form->delete_;
+    f.click(command);
+    const QStringList said = f.dialogs.texts();
+    QVERIFY2(said.size() == 1 && said[0].startsWith(QStringLiteral("Kitchenex could not")) &&
+                 said[0].contains(damaged ? "damaged" : "in use by another program"),
+             qPrintable(said.join(QLatin1Char('|'))));
+    QCOMPARE(f.boxes(), shown);
+    QCOMPARE(kxrel::fileBytes(f.file()), original);
+    if (damaged)
+        return;
+    // Once the other program is done, the same command goes through.
+    other.write("rollback\n");
+    QVERIFY(other.waitForFinished(10000));
+    f.dialogs.clear();
+    f.click(command);
+    QCOMPARE(f.dialogs.texts(), QStringList(edit ? "Recipe UpDated" : "Record Deleted"));
 }
 
 QTEST_MAIN(TestHostileFiles)

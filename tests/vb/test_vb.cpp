@@ -4,6 +4,9 @@
 #include "platform/vb/Strings.h"
 #include "platform/vb/TextBox.h"
 
+#include <QAccessible>
+#include <QClipboard>
+
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -20,6 +23,8 @@ private slots:
     void inputBoxGivesTheTextOrNothing();
     void trimRemovesBlanksOnly();
     void boxesGiveBackExactlyWhatTheyWereGiven();
+    void boxesGiveWhatTheyShowHoweverItGotThere_data();
+    void boxesGiveWhatTheyShowHoweverItGotThere();
 };
 
 namespace {
@@ -104,6 +109,46 @@ void TestVb::boxesGiveBackExactlyWhatTheyWereGiven()
     line.end(false);
     QTest::keyClick(&line, Qt::Key_Backspace);
     QCOMPARE(line.Text(), QStringLiteral("Leek "));
+}
+
+void TestVb::boxesGiveWhatTheyShowHoweverItGotThere_data()
+{
+    QTest::addColumn<bool>("memo");
+    QTest::addColumn<QString>("how");
+    for (const bool memo : {false, true})
+        for (const char *how :
+             {"accessible set text", "accessible replace", "paste", "input method"})
+            QTest::addRow("%s, %s", memo ? "memo" : "line", how) << memo << QString::fromUtf8(how);
+}
+
+// A screen reader's "set text", a paste or an input method changes what the box shows without
+// a key being typed; what is saved must be what is shown all the same.
+void TestVb::boxesGiveWhatTheyShowHoweverItGotThere()
+{
+    QFETCH(bool, memo);
+    QFETCH(QString, how);
+    vb::LineTextBox line;
+    vb::MemoTextBox memoBox;
+    vb::TextBox &box = memo ? static_cast<vb::TextBox &>(memoBox) : line;
+    box.widget()->show();
+    box.SetText(QStringLiteral("Roast beef"));
+    box.SetLocked(false);
+    box.SetFocus();
+    QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(box.widget());
+    QInputMethodEvent composed;
+    composed.setCommitString(QStringLiteral("Cold "));
+    QGuiApplication::clipboard()->setText(QStringLiteral("Cold "));
+    if (how == QLatin1String("accessible set text"))
+        a11y->setText(QAccessible::Value, QStringLiteral("Roast lamb"));
+    else if (how == QLatin1String("accessible replace"))
+        a11y->editableTextInterface()->replaceText(6, 10, QStringLiteral("pork"));
+    else if (how == QLatin1String("paste"))
+        memo ? memoBox.paste() : line.paste();
+    else
+        QCoreApplication::sendEvent(box.widget(), &composed);
+    const QString shown = memo ? memoBox.toPlainText() : line.text();
+    QVERIFY(shown != QStringLiteral("Roast beef"));
+    QCOMPARE(box.Text(), shown);
 }
 
 QTEST_MAIN(TestVb)

@@ -2,21 +2,19 @@
 
 namespace vb {
 
-LineTextBox::LineTextBox(QWidget *parent) : QLineEdit(parent)
-{
-    connect(this, &QLineEdit::textEdited, this, [this] { m_exact = false; });
-}
+LineTextBox::LineTextBox(QWidget *parent) : QLineEdit(parent) {}
 
 QString LineTextBox::Text() const
 {
-    return m_exact ? m_text : text();
+    const QString shown = text();
+    return shown == m_shown ? m_text : shown;
 }
 
 void LineTextBox::SetText(const QString &text)
 {
     m_text = text;
-    m_exact = true;
     setText(text);
+    m_shown = this->text();
     setCursorPosition(0);
 }
 
@@ -24,24 +22,19 @@ MemoTextBox::MemoTextBox(QWidget *parent) : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true); // Tab moves on, as in every other box of the window
-    connect(document(), &QTextDocument::contentsChanged, this, [this] {
-        if (!m_setting)
-            m_exact = false;
-    });
 }
 
 QString MemoTextBox::Text() const
 {
-    return m_exact ? m_text : toPlainText();
+    const QString shown = toPlainText();
+    return shown == m_shown ? m_text : shown;
 }
 
 void MemoTextBox::SetText(const QString &text)
 {
-    m_setting = true;
     m_text = text;
-    m_exact = true;
     setPlainText(text);
-    m_setting = false;
+    m_shown = toPlainText();
 }
 
 } // namespace vb

@@ -8,8 +8,9 @@ namespace vb {
 
 // A text box as the recipe routines see it: its text and whether it is locked (read-only).
 // The text given to SetText comes back from Text() unchanged, line ends and all, for as long
-// as the user has not typed in the box; so showing a recipe and saving it again stores exactly
-// what was stored.
+// as the box shows what SetText showed; so showing a recipe and saving it again stores exactly
+// what was stored. Once the box shows anything else, Text() is what it shows, however it got
+// there: typing, paste, drag and drop, undo, an input method or a screen reader.
 class TextBox
 {
 public:
@@ -35,8 +36,8 @@ public:
     QWidget *widget() override { return this; }
 
 private:
-    QString m_text;
-    bool m_exact = true;
+    QString m_text;  // as given to SetText
+    QString m_shown; // what the box showed for it
 };
 
 // A box of several lines with a vertical scroll bar (ingredients and instructions).
@@ -52,9 +53,8 @@ public:
     QWidget *widget() override { return this; }
 
 private:
-    QString m_text;
-    bool m_exact = true;
-    bool m_setting = false;
+    QString m_text;  // as given to SetText
+    QString m_shown; // what the box showed for it
 };
 
 } // namespace vb
