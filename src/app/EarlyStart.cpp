@@ -1,9 +1,9 @@
 #include "app/EarlyStart.h"
 
 #include "main/MainForm.h"
+#include "platform/dao/DBEngine.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Maintenance.h"
-#include "store/Backup.h"
 #include "store/RecipeBas.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ EarlyStart::EarlyStart(const QString &dataPath) : m_dataPath(dataPath)
     // a file's first bytes through a QFile), so this thread asks first.
     QThread::currentThread();
     if (!m_dataPath.isEmpty())
-        m_verdict = m_checked.get_future();
+        m_opened = m_openDone.get_future();
     m_thread = std::thread(&EarlyStart::run, this, m_application.get_future());
 }
 
@@ -47,26 +47,56 @@ void EarlyStart::run(std::future<bool> application)
     // 4 ms here); read now, while the main thread is still starting, it is ready by then.
     FcInit();
 #endif
+    std::exception_ptr openFailure;
     if (!m_dataPath.isEmpty()) {
         try {
-            // What RecipeBas::CheckRecipeDataBase does, for this data path.
-            m_database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
+            m_database =
+                dao::DBEngine::OpenDatabase(m_dataPath, false, false, RecipeBas::ConnectString);
+            try {
+                // What the tree's first load reads, read while the window is built.
+                m_reads = RecipeBas::ReadTreeAhead(*m_database);
+            } catch (...) {
+                m_reads.reset(); // the load reads for itself
+            }
+            m_openDone.set_value();
         } catch (...) {
-            m_checked.set_exception(std::current_exception());
-            m_database.reset();
+            openFailure = std::current_exception();
+            m_openDone.set_exception(openFailure);
         }
     }
-    if (m_database) {
-        try {
-            // What the tree's first load reads, read while the window is built.
-            m_reads = RecipeBas::ReadTreeAhead(*m_database);
-        } catch (...) {
-            m_reads.reset(); // the load reads for itself
-        }
-        m_checked.set_value();
+    if (!application.get())
+        return; // the program ends: nobody waits for a verdict
+    MainForm::LoadFonts();
+    if (m_dataPath.isEmpty())
+        return;
+    if (openFailure) {
+        checked(openFailure, nullptr);
+        return;
     }
-    if (application.get())
-        MainForm::LoadFonts();
+    // What RecipeBas::CheckRecipeDataBase does, for this data path, on a connection of its own:
+    // the one opened above serves the window meanwhile.
+    std::unique_ptr<dao::Database> database;
+    try {
+        database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
+    } catch (...) {
+        checked(std::current_exception(), nullptr);
+        return;
+    }
+    checked(nullptr, std::move(database));
+}
+
+void EarlyStart::checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database)
+{
+    std::unique_lock lock(m_mutex);
+    m_checked = true;
+    if (m_verdict) {
+        const Verdict verdict = std::move(m_verdict);
+        lock.unlock();
+        verdict(failure, std::move(database));
+        return;
+    }
+    m_failure = failure;
+    m_checkedDatabase = std::move(database);
 }
 
 void EarlyStart::applicationReady()
@@ -74,14 +104,26 @@ void EarlyStart::applicationReady()
     tellApplication(true);
 }
 
-void EarlyStart::check(const QString &dataPath)
+bool EarlyStart::open(const QString &dataPath)
 {
-    if (!m_verdict.valid() || dataPath != m_dataPath) {
-        RecipeBas::CheckRecipeDataBase();
+    if (!m_opened.valid() || dataPath != m_dataPath)
+        return false;
+    m_opened.get(); // raises what the open raised
+    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database), std::move(m_reads));
+    return true;
+}
+
+void EarlyStart::whenChecked(Verdict verdict)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_checked) {
+        m_verdict = std::move(verdict);
         return;
     }
-    m_verdict.get(); // raises what the check raised
-    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database), std::move(m_reads));
+    std::unique_ptr<dao::Database> database = std::move(m_checkedDatabase);
+    const std::exception_ptr failure = m_failure;
+    lock.unlock();
+    verdict(failure, std::move(database));
 }
 
 void EarlyStart::finish()
