@@ -50,15 +50,25 @@ void EarlyStart::run(std::future<bool> application)
     std::exception_ptr openFailure;
     if (!m_dataPath.isEmpty()) {
         try {
-            m_database =
+            auto database =
                 dao::DBEngine::OpenDatabase(m_dataPath, false, false, RecipeBas::ConnectString);
+            bool told = false;
             try {
-                // What the tree's first load reads, read while the window is built.
-                m_reads = RecipeBas::ReadTreeAhead(*m_database);
+                // What the tree's first load reads, read while the window is built; the window
+                // goes on once the categories it shows collapsed are all that is left to read.
+                // All in one read, which keeps the file from shrinking under the map.
+                dao::Maintenance::MapForReading(*database, dao::Maintenance::MapBytes);
+                RecipeBas::ReadTreeAhead(
+                    *database, [this, &told](std::unique_ptr<RecipeBas::TreeReads> reads) {
+                        m_reads = std::move(reads);
+                        told = true;
+                        m_openDone.set_value();
+                    });
             } catch (...) {
-                m_reads.reset(); // the load reads for itself
+                // the load reads for itself
             }
-            m_openDone.set_value();
+            if (!told)
+                m_openDone.set_value();
         } catch (...) {
             openFailure = std::current_exception();
             m_openDone.set_exception(openFailure);
@@ -73,8 +83,7 @@ void EarlyStart::run(std::future<bool> application)
         checked(openFailure, nullptr);
         return;
     }
-    // What RecipeBas::CheckRecipeDataBase does, for this data path, on a connection of its own:
-    // the one opened above serves the window meanwhile.
+    // What RecipeBas::CheckRecipeDataBase does, for this data path.
     std::unique_ptr<dao::Database> database;
     try {
         database = dao::Maintenance::OpenChecked(m_dataPath, RecipeBas::ConnectString);
@@ -109,7 +118,7 @@ bool EarlyStart::open(const QString &dataPath)
     if (!m_opened.valid() || dataPath != m_dataPath)
         return false;
     m_opened.get(); // raises what the open raised
-    RecipeBas::OfferOpenDatabase(dataPath, std::move(m_database), std::move(m_reads));
+    RecipeBas::OfferOpenDatabase(dataPath, nullptr, std::move(m_reads));
     return true;
 }
 

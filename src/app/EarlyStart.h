@@ -21,7 +21,7 @@ struct TreeReads;
 // - reading the system's font configuration, the slowest part of the first font look-up and
 //   one that needs no application object;
 // - opening the database and reading what the tree's first load shows of it, which the
-//   window's load waits for; that open database is then offered to the store;
+//   window's load waits for, then what it shows collapsed, which the tree takes when it comes;
 // - once the application object exists, loading the fonts the window shows;
 // - then the quick check of the database, which reads the whole file: its verdict comes while
 //   the window is already shown, and the window holds every change until then.
@@ -58,7 +58,6 @@ private:
     void tellApplication(bool ready);
 
     QString m_dataPath;
-    std::unique_ptr<dao::Database> m_database;
     std::unique_ptr<RecipeBas::TreeReads> m_reads;
     std::promise<void> m_openDone;
     std::future<void> m_opened;

@@ -47,15 +47,17 @@ void keepMessage(QtMsgType, const QMessageLogContext &, const QString &message)
     std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-// A Recipe.mdb in folder with one category of one recipe; its data path.
-QString makeRecipes(const QString &folder, const QString &category)
+// A Recipe.mdb in folder with categories of one recipe each; its data path.
+QString makeRecipes(const QString &folder, const QStringList &categories)
 {
     QDir().mkpath(folder);
     const QString dataPath = QDir(folder).filePath(QStringLiteral("Recipe"));
-    kxtest::makeDatabase(dataPath + QStringLiteral(".mdb"),
-                         {{category,
-                           {{QStringLiteral("Pea soup "), QStringLiteral("Ann "),
-                             QStringLiteral("Peas "), QStringLiteral("Boil. ")}}}});
+    QList<kxtest::Category> made;
+    for (const QString &category : categories)
+        made.append({category,
+                     {{QStringLiteral("Pea soup "), QStringLiteral("Ann "), QStringLiteral("Peas "),
+                       QStringLiteral("Boil. ")}}});
+    kxtest::makeDatabase(dataPath + QStringLiteral(".mdb"), made);
     return dataPath;
 }
 
@@ -74,12 +76,14 @@ void damage(const QString &dataPath)
     f.write(bytes);
 }
 
+// The categories shown, each followed by its number of recipes.
 QStringList categoriesShown(MainForm &form)
 {
     QStringList names;
     const QTreeWidgetItem *root = form.Tv->topLevelItem(0);
     for (int i = 0; root && i < root->childCount(); ++i)
-        names.append(root->child(i)->text(0));
+        names.append(root->child(i)->text(0) +
+                     QString::number(form.Tv->ChildCount(root->child(i))));
     return names;
 }
 
@@ -107,7 +111,8 @@ void mainThreadStaysMain(int argc, char **argv, const QString &dataPath)
 }
 
 // The window's first tree load shows what the early thread read, not the file as it is by
-// then; a window of another data path checks and shows its own file. Then the verdict.
+// then, the categories it shows collapsed included; a window of another data path checks and
+// shows its own file. Then the verdict.
 void readsAreHandedOver(int argc, char **argv, const QString &dataPath, const QString &other)
 {
     EarlyStart early(dataPath);
@@ -119,7 +124,7 @@ void readsAreHandedOver(int argc, char **argv, const QString &dataPath, const QS
         auto writer = dao::DBEngine::OpenDatabase(dataPath, false, false, kxtest::Connect);
         RecipeBas::AppendCategoryTable(*writer, QStringLiteral("Late"));
     }
-    if (!other.isEmpty()) {
+    {
         MainForm form(QFileInfo(other).path());
         form.setStartupCheck(&early);
         form.Form_Load();
@@ -131,12 +136,25 @@ void readsAreHandedOver(int argc, char **argv, const QString &dataPath, const QS
     MainForm form(QFileInfo(dataPath).path());
     form.setStartupCheck(&early);
     form.Form_Load();
-    check(categoriesShown(form) == QStringList{QStringLiteral("Soups")}, "the early reads show");
+    const QStringList read = {QStringLiteral("Breads1"), QStringLiteral("Soups1"),
+                              QStringLiteral("Stews1")};
+    check(categoriesShown(form) == read, "the early reads show");
     check(form.checkPending(), "the verdict comes between events");
     QCoreApplication::processEvents();
     check(!form.checkPending() && form.startupProblem().isEmpty(), "the file is sound");
-    RecipeBas::LoadTree();
-    check(categoriesShown(form).contains(QStringLiteral("Late")), "a later load reads the file");
+
+    // The categories shown collapsed come while the tree shows.
+    auto database = dao::DBEngine::OpenDatabase(dataPath, false, false, kxtest::Connect);
+    RecipeBas::ReadTreeAhead(*database, [&](std::unique_ptr<RecipeBas::TreeReads> reads) {
+        RecipeBas::OfferOpenDatabase(dataPath, nullptr, std::move(reads));
+        RecipeBas::LoadTree();
+        check(categoriesShown(form).value(2) == QStringLiteral("Soups0"), "shown before read");
+    });
+    QCoreApplication::processEvents();
+    check(categoriesShown(form) ==
+              QStringList({QStringLiteral("Breads1"), QStringLiteral("Late0"),
+                           QStringLiteral("Soups1"), QStringLiteral("Stews1")}),
+          "then read into the tree");
     form.close();
 }
 
@@ -154,7 +172,9 @@ void convertedIsShown(int argc, char **argv, const QString &dataPath)
     form.Form_Load();
     check(dialogs.texts().value(1).contains(QLatin1String("was converted")), "it is converted");
     check(form.startupProblem().isEmpty(), "the new file opens");
-    check(categoriesShown(form).size() == 3, "its categories show");
+    check(categoriesShown(form).size() == 3 &&
+              form.Tv->ChildCount(form.Tv->Node(QStringLiteral("Soups"))) > 0,
+          "its categories show");
     early.finish();
     form.close();
 }
@@ -179,7 +199,7 @@ void changesWaitForTheVerdict(int argc, char **argv, const QString &dataPath)
     kxtest::DialogRecorder dialogs;
     const QString file = dataPath + QStringLiteral(".mdb");
     for (const bool damaged : {false, true}) {
-        makeRecipes(QFileInfo(dataPath).path(), QStringLiteral("Soups"));
+        makeRecipes(QFileInfo(dataPath).path(), {QStringLiteral("Soups")});
         HeldCheck held;
         MainForm form(QFileInfo(dataPath).path());
         form.setStartupCheck(&held);
@@ -244,8 +264,10 @@ int main(int argc, char **argv)
     } else {
         QTemporaryDir dir;
         const auto folder = [&dir](const char *name) { return QDir(dir.path()).filePath(name); };
-        const QString sound = makeRecipes(folder("sound"), QStringLiteral("Soups"));
-        const QString damaged = makeRecipes(folder("damaged"), QStringLiteral("Stews"));
+        const QString sound =
+            makeRecipes(folder("sound"), {QStringLiteral("Breads"), QStringLiteral("Soups"),
+                                          QStringLiteral("Stews")});
+        const QString damaged = makeRecipes(folder("damaged"), {QStringLiteral("Stews")});
         damage(damaged);
         QDir().mkpath(folder("jet"));
         const QString jet = QDir(folder("jet")).filePath(QStringLiteral("Recipe"));
