@@ -56,8 +56,6 @@ void EarlyStart::run(std::future<bool> application)
             try {
                 // What the tree's first load reads, read while the window is built; the window
                 // goes on once the categories it shows collapsed are all that is left to read.
-                // All in one read, which keeps the file from shrinking under the map.
-                dao::Maintenance::MapForReading(*database, dao::Maintenance::MapBytes);
                 RecipeBas::ReadTreeAhead(
                     *database, [this, &told](std::unique_ptr<RecipeBas::TreeReads> reads) {
                         m_reads = std::move(reads);

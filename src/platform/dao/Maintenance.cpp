@@ -94,19 +94,11 @@ std::unique_ptr<Database> Maintenance::OpenChecked(const QString &name, const QS
     const qint64 ownSize = size.step() ? size.columnInt64(0) : -2000;
     size.finalize();
     conn.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(CheckCacheKiB), doing);
-    MapForReading(*db, MapBytes);
     const QStringList problems = quickCheck(conn.db(), conn.path, 10);
-    MapForReading(*db, 0);
     if (!problems.isEmpty())
         throw damaged(conn.path, problems, QString());
     conn.exec(QStringLiteral("PRAGMA cache_size = %1").arg(ownSize), doing);
     return db;
-}
-
-void Maintenance::MapForReading(Database &db, qint64 bytes)
-{
-    db.m_conn->exec(QStringLiteral("PRAGMA mmap_size = %1").arg(bytes),
-                    QStringLiteral("reading it"));
 }
 
 QStringList Maintenance::QuickCheck(const QString &path, int limit)

@@ -26,14 +26,6 @@ public:
     static std::unique_ptr<Database> OpenChecked(const QString &name, const QString &connect);
     static constexpr int CheckCacheKiB = 256;
 
-    // Reads of db go through a memory map of the file of up to `bytes` from now on, instead of
-    // a copy of each page into the page cache; 0 ends the map. For reading much of a large file
-    // once (about half the time here). A reader of the map is only safe from another program
-    // shrinking the file while it holds a read lock, as within one statement or a read
-    // (Database::BeginRead), so the map is ended when that ends.
-    static void MapForReading(Database &db, qint64 bytes);
-    static constexpr qint64 MapBytes = qint64(1) << 30;
-
     // What SQLite's quick check finds wrong in the file at `path` (empty when nothing is),
     // at most `limit` lines. Raises when the file cannot be read at all.
     static QStringList QuickCheck(const QString &path, int limit = 10);
