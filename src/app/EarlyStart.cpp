@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <exception>
+#include <optional>
 
 #ifdef KX_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -47,6 +48,17 @@ void EarlyStart::run(std::future<bool> application)
     // 4 ms here); read now, while the main thread is still starting, it is ready by then.
     FcInit();
 #endif
+    // Once the application object exists, the fonts the window shows are loaded, before
+    // anything else the window does not wait for. False when the program ends without it.
+    std::optional<bool> withApplication;
+    const auto loadFonts = [&] {
+        if (!withApplication) {
+            withApplication = application.get();
+            if (*withApplication)
+                MainForm::LoadFonts();
+        }
+        return *withApplication;
+    };
     std::exception_ptr openFailure;
     if (!m_dataPath.isEmpty()) {
         try {
@@ -56,12 +68,13 @@ void EarlyStart::run(std::future<bool> application)
             try {
                 // What the tree's first load reads, read while the window is built; the window
                 // goes on once the categories it shows collapsed are all that is left to read.
-                RecipeBas::ReadTreeAhead(
-                    *database, [this, &told](std::unique_ptr<RecipeBas::TreeReads> reads) {
-                        m_reads = std::move(reads);
-                        told = true;
-                        m_openDone.set_value();
-                    });
+                RecipeBas::ReadTreeAhead(*database,
+                                         [&](std::unique_ptr<RecipeBas::TreeReads> reads) {
+                                             m_reads = std::move(reads);
+                                             told = true;
+                                             m_openDone.set_value();
+                                             loadFonts();
+                                         });
             } catch (...) {
                 // the load reads for itself
             }
@@ -72,9 +85,8 @@ void EarlyStart::run(std::future<bool> application)
             m_openDone.set_exception(openFailure);
         }
     }
-    if (!application.get())
+    if (!loadFonts())
         return; // the program ends: nobody waits for a verdict
-    MainForm::LoadFonts();
     if (m_dataPath.isEmpty())
         return;
     if (openFailure) {
