@@ -44,8 +44,9 @@ public:
     // The application object exists: the fonts may load, and the check follows.
     void applicationReady();
 
-    // The database opened early, with the tree's reads, offered to the store once; false for
-    // another data path, whose file the caller then opens and checks for itself.
+    // Once the early open is done, the tree's reads made on it are offered to the store, once;
+    // raises what the open raised. False for another data path, whose file the caller then
+    // opens and checks for itself.
     bool open(const QString &dataPath) override;
     void whenChecked(Verdict verdict) override;
 
