@@ -1,9 +1,12 @@
 #pragma once
 
+#include "main/StartupCheck.h"
+
 #include <QString>
 
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace dao {
@@ -17,41 +20,52 @@ struct TreeReads;
 // application starts and the window is built:
 // - reading the system's font configuration, the slowest part of the first font look-up and
 //   one that needs no application object;
-// - the quick check of the database, which reads the whole file. The window's load waits for
-//   its verdict before it shows anything of the file;
-// - then what the tree's first load reads of the checked database, which stays open for it;
-// - then, once the application object exists, loading the fonts the window shows.
+// - opening the database and reading what the tree's first load shows of it, which the
+//   window's load waits for, then what it shows collapsed, which the tree takes when it comes;
+// - once the application object exists, loading the fonts the window shows;
+// - then the quick check of the database, which reads the whole file: its verdict comes while
+//   the window is already shown, and the window holds every change until then.
 //
 // Made before the application object, on the thread that will make it.
-class EarlyStart
+class EarlyStart : public StartupCheck
 {
 public:
-    // dataPath: the database to check, as RecipeBas::DataPath names it; empty checks nothing.
+    // dataPath: the database to open and check, as RecipeBas::DataPath names it; empty does
+    // neither.
     explicit EarlyStart(const QString &dataPath);
-    ~EarlyStart();
+    ~EarlyStart() override;
     EarlyStart(const EarlyStart &) = delete;
     EarlyStart &operator=(const EarlyStart &) = delete;
 
-    // The application object exists: the fonts may load.
+    // The application object exists: the fonts may load, and the check follows.
     void applicationReady();
 
-    // The verdict for dataPath: the early one when it checked that file, else a check now.
-    // The file checked early is offered to the store's next open. Raises what the check raised.
-    void check(const QString &dataPath);
+    // Once the early open is done, the tree's reads made on it are offered to the store, once;
+    // raises what the open raised. False for another data path, whose file the caller then
+    // opens and checks for itself.
+    bool open(const QString &dataPath) override;
+    void whenChecked(Verdict verdict) override;
 
     // Waits for the thread; called while the application object still exists.
     void finish();
 
 private:
     void run(std::future<bool> application);
+    void checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database);
     void tellApplication(bool ready);
 
     QString m_dataPath;
-    std::unique_ptr<dao::Database> m_database;
     std::unique_ptr<RecipeBas::TreeReads> m_reads;
-    std::promise<void> m_checked;
-    std::future<void> m_verdict;
+    std::promise<void> m_openDone;
+    std::future<void> m_opened;
     std::promise<bool> m_application;
     bool m_told = false;
+
+    std::mutex m_mutex; // guards the verdict, given on the thread and taken on the main one
+    bool m_checked = false;
+    std::exception_ptr m_failure;
+    std::unique_ptr<dao::Database> m_checkedDatabase;
+    Verdict m_verdict;
+
     std::thread m_thread;
 };

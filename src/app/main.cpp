@@ -24,7 +24,7 @@ int main(int argc, char **argv)
     MainForm form(data.folder);
     QObject::connect(&form, &MainForm::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    form.setStartupCheck([&early](const QString &dataPath) { early.check(dataPath); });
+    form.setStartupCheck(&early);
     form.Form_Load();
     form.show();
     const int code = QApplication::exec();

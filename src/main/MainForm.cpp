@@ -4,6 +4,7 @@
 
 #include "Assets.h"
 #include "NodeImages.h"
+#include "StartupCheck.h"
 #include "controls/xpcmdbutton.h"
 #include "controls/xptopbuttons.h"
 #include "print/PrintCommand.h"
@@ -12,6 +13,7 @@
 #include "store/JetMigration.h"
 #include "store/Product.h"
 #include "store/RecipeBas.h"
+#include "platform/dao/Database.h"
 #include "platform/vb/ListBox.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TextBox.h"
@@ -20,11 +22,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QLocale>
 #include <QTimer>
 
 using vb::twipsRect;
@@ -78,6 +78,8 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     m_view->Text3 = Text3;
     m_view->Text4 = Text4;
     RecipeBas::view = m_view;
+    // A change waits for the verdict of a start-up check still running.
+    RecipeBas::SetBeforeChange([this] { awaitVerdict(); });
 }
 
 void MainForm::LoadFonts()
@@ -93,8 +95,10 @@ void MainForm::LoadFonts()
 
 MainForm::~MainForm()
 {
-    if (RecipeBas::view == m_view)
+    if (RecipeBas::view == m_view) {
         RecipeBas::view = nullptr;
+        RecipeBas::SetBeforeChange(nullptr);
+    }
     delete m_view;
 }
 
@@ -266,47 +270,53 @@ void MainForm::Form_Load()
     m_startupProblem.clear();
     // A new run: its first change makes a backup copy of the database.
     RecipeBas::StartBackupRun();
-    // A Recipe.mdb of the earlier Windows program is offered for conversion first.
-    const bool converted = offerJetMigration(m_folder, this);
+    // A damaged file is said to be damaged before anything of it is changed.
+    m_verdict = Verdict::Sound;
+    std::exception_ptr failure;
     try {
-        // A damaged file is said to be damaged before anything of it is shown or changed.
-        if (m_startupCheck && !converted)
-            m_startupCheck(RecipeBas::DataPath);
+        if (m_startupCheck && m_startupCheck->open(RecipeBas::DataPath))
+            m_verdict = Verdict::Pending; // the tree shows while the check goes on
         else
-            RecipeBas::CheckRecipeDataBase();
+            checkNow();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // A Recipe.mdb of the earlier Windows program, which no open takes, is offered for
+    // conversion; the new file is then checked and shown in its place.
+    if (failure && offerJetMigration(m_folder, this)) {
+        failure = nullptr;
+        try {
+            checkNow();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    try {
+        if (failure)
+            std::rethrow_exception(failure);
         RecipeBas::LoadTree();
     } catch (const std::exception &e) {
         // The window opens all the same; an empty tree must not look like lost recipes.
-        const auto *error = dynamic_cast<const dao::Error *>(&e);
-        const bool damaged = error && error->number() == dao::errDatabaseDamaged;
-        const QString file = RecipeBas::DataBaseFile();
-        m_startupProblem = QStringLiteral("The recipe database %1, so no recipes are shown."
-                                          "\r\n\r\nFile: %2\r\nReason: %3")
-                               .arg(damaged ? QStringLiteral("is damaged")
-                                            : QStringLiteral("could not be opened"),
-                                    QDir::toNativeSeparators(file), QString::fromUtf8(e.what()));
-        const QStringList backups = RecipeBas::BackupFiles(file);
-        if (!backups.isEmpty()) {
-            const QFileInfo newest(backups.first());
-            m_startupProblem +=
-                QStringLiteral("\r\n\r\nThe newest backup copy is %1, saved %2. To go back to "
-                               "it, close Kitchenex and copy the backup over %3.")
-                    .arg(QDir::toNativeSeparators(newest.absoluteFilePath()),
-                         QLocale::system().toString(newest.lastModified(), QLocale::ShortFormat),
-                         QFileInfo(file).fileName());
-        }
+        startupFailed(e);
+    }
+    if (m_verdict == Verdict::Pending) {
+        // The verdict is taken on this thread, between events.
+        m_startupCheck->whenChecked(
+            [this](std::exception_ptr failure, std::unique_ptr<dao::Database> database) {
+                // Closed with the event when the window is gone before it comes.
+                auto held = std::make_shared<std::unique_ptr<dao::Database>>(std::move(database));
+                QMetaObject::invokeMethod(
+                    this, [this, failure, held] { checked(failure, std::move(*held)); },
+                    Qt::QueuedConnection);
+            });
     }
 }
 
 void MainForm::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_startupProblem.isEmpty() && !m_startupReported) {
-        m_startupReported = true;
-        QTimer::singleShot(0, this, [this] {
-            vb::MsgBox(m_startupProblem, vb::vbCritical, QString(), this);
-        });
-    }
+    if (!m_startupProblem.isEmpty() && !m_startupReported)
+        QTimer::singleShot(0, this, [this] { showStartupProblem(); });
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

@@ -5,10 +5,13 @@
 #include <QString>
 #include <QWidget>
 
+#include <exception>
 #include <functional>
+#include <memory>
 
 class QFrame;
 class QLabel;
+class StartupCheck;
 class xp_canvas;
 class xpcmdbutton;
 class xptopbuttons;
@@ -21,6 +24,9 @@ class MemoTextBox;
 
 namespace RecipeBas {
 struct View;
+}
+namespace dao {
+class Database;
 }
 
 // The main window `main`: the tree of categories and recipes on the left, the four fields of
@@ -46,13 +52,12 @@ public:
     // What went wrong at load ("" when the database opened); shown once the window shows.
     QString startupProblem() const { return m_startupProblem; }
     QString folder() const { return m_folder; }
-    // How Form_Load has the database checked for damage: given the data path, it returns when
-    // the file is sound and raises what the check raises. main() passes one that waits for the
-    // check it began before the window was built; without one Form_Load checks there and then.
-    void setStartupCheck(std::function<void(const QString &dataPath)> check)
-    {
-        m_startupCheck = std::move(check);
-    }
+    // How Form_Load has the database checked for damage: main() passes the check it began
+    // before the window was built, which goes on beside the window; without one (or for another
+    // data path) Form_Load checks there and then. The check must outlive the window's load.
+    void setStartupCheck(StartupCheck *check) { m_startupCheck = check; }
+    // Whether the start-up check's verdict is still to come; every change waits for it.
+    bool checkPending() const { return m_verdict == Verdict::Pending; }
 
     // The controls, named as in the window's design.
     xp_canvas *xp_canvas1;
@@ -106,9 +111,25 @@ private:
     // handles are released. The program goes on.
     void handle(const QString &what, const std::function<void()> &command);
 
+    // The start-up check (MainStartup.cpp).
+    enum class Verdict
+    {
+        Sound,
+        Pending,
+        Failed,
+        Damaged
+    };
+    void checkNow();
+    void checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database);
+    void awaitVerdict();
+    void startupFailed(const std::exception &e);
+    void showStartupProblem();
+
     QString m_folder;
     QString m_startupProblem;
     bool m_startupReported = false;
-    std::function<void(const QString &dataPath)> m_startupCheck;
+    StartupCheck *m_startupCheck = nullptr;
+    Verdict m_verdict = Verdict::Sound;
+    QString m_damage; // what the check found, when it found damage
     RecipeBas::View *m_view;
 };

@@ -4,6 +4,7 @@
 #include "Backup.h"
 
 #include "RecipeBas.h"
+#include "platform/dao/Database.h"
 #include "platform/dao/Maintenance.h"
 
 #include <QDir>
@@ -19,6 +20,7 @@ namespace {
 
 // The database this run has a backup of ("" until the first change).
 QString g_backedUp;
+std::function<void()> g_beforeChange;
 
 QString quotedPath(const QString &path)
 {
@@ -90,6 +92,8 @@ QString DataBaseFile()
 
 void KeepBackupBeforeChange()
 {
+    if (g_beforeChange)
+        g_beforeChange();
     const QString file = DataBaseFile();
     if (g_backedUp == file)
         return;
@@ -113,9 +117,14 @@ void StartBackupRun()
     g_backedUp.clear();
 }
 
-void CheckRecipeDataBase()
+void SetBeforeChange(std::function<void()> wait)
 {
-    dao::Maintenance::CheckDatabase(DataPath, ConnectString);
+    g_beforeChange = std::move(wait);
+}
+
+std::unique_ptr<dao::Database> CheckRecipeDataBase()
+{
+    return dao::Maintenance::OpenChecked(DataPath, ConnectString);
 }
 
 } // namespace RecipeBas

@@ -3,6 +3,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
+namespace dao {
+class Database;
+}
+
 // Keeping the recipes safe: backup copies beside the database and the check at start-up.
 //
 // Before the first change of each run (a recipe added, saved or deleted, a category created or
@@ -34,9 +41,18 @@ void KeepBackupBeforeChange();
 // A new run begins (the main window's load): the next change makes a backup again.
 void StartBackupRun();
 
+// What every change does first, before its backup: the main window waits there for the verdict
+// of a start-up check still running, and raises when that check found the file damaged. Empty
+// (nothing to wait for) unless set.
+void SetBeforeChange(std::function<void()> wait);
+
 // The check at start-up: the database opens with its password and SQLite's quick check finds
 // nothing wrong. Raises dao::Error otherwise (errDatabaseDamaged when the check finds damage).
-// Changes nothing in the file.
-void CheckRecipeDataBase();
+// Changes nothing in the file. Returns the checked database, open.
+std::unique_ptr<dao::Database> CheckRecipeDataBase();
+
+// Runs once on the main thread when the start-up check has found the database sound, given
+// that database open (it may be handed to another thread). Changes may run from then on.
+void AfterSoundCheck(std::unique_ptr<dao::Database> checked);
 
 } // namespace RecipeBas

@@ -54,7 +54,8 @@ void OpenRecipeDataBase()
     std::unique_ptr<dao::Database> offered = std::move(g_offered);
     std::unique_ptr<TreeReads> reads = std::move(g_offeredReads);
     g_readsOfOpenDatabase.reset();
-    if (offered && g_offeredPath == DataPath) {
+    const bool forThis = g_offeredPath == DataPath;
+    if (offered && forThis) {
         db = std::move(offered);
         g_readsOfOpenDatabase = std::move(reads);
         return;
@@ -62,6 +63,8 @@ void OpenRecipeDataBase()
     offered.reset();
     // The database held before is released by the assignment.
     db = dao::DBEngine::OpenDatabase(DataPath, false, false, ConnectString);
+    if (forThis)
+        g_readsOfOpenDatabase = std::move(reads);
 }
 
 void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database,

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "TreeReadsLater.h"
+
 #include <exception>
+#include <functional>
 #include <memory>
 
 namespace vb {
@@ -72,24 +75,27 @@ void CloseDataBase();
 // failure it raised. A load given them takes each answer in turn instead of reading it.
 struct TreeReads
 {
-    struct Table
-    {
-        QString name;
-        std::exception_ptr nameFailure;
-        std::exception_ptr openFailure;
-        QStringList recipes; // staged as the load stages them
-    };
+    using Table = TableReads;
     int count = 0;
     std::exception_ptr countFailure;
     QList<Table> tables;
+    // The tables marked later, in full, once they are read (see ReadTreeAhead); none when
+    // everything is here. The load shows those categories without recipes until then.
+    std::shared_ptr<TreeReadsLater> later;
 };
 // Reads ahead, in one read of the file, what LoadTree would read of database.
 std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database);
+// The same, handed to ready as soon as the tables, the first category and the last are read, so
+// that the tree can show while the other categories, which it shows collapsed, are read; they
+// follow through TreeReads::later, in the same read of the file, before this returns.
+void ReadTreeAhead(dao::Database &database,
+                   const std::function<void(std::unique_ptr<TreeReads>)> &ready);
 
 // A database already open and checked (at start-up the check runs while the window is built):
 // the next OpenRecipeDataBase takes it, while DataPath is still dataPath, instead of opening
 // the file again. Any other open, and ResetState, close it unused. When reads come with it,
-// made by ReadTreeAhead on it, the first LoadTree that opens it uses them.
+// made by ReadTreeAhead on it, the first LoadTree that opens it uses them; reads offered without
+// a database, made on another connection to the file, go with the next open of dataPath.
 void OfferOpenDatabase(const QString &dataPath, std::unique_ptr<dao::Database> database,
                        std::unique_ptr<TreeReads> reads = nullptr);
 // The reads that came with the database the last OpenRecipeDataBase took, once; else none.

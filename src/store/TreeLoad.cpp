@@ -7,6 +7,8 @@
 #include "platform/vb/Strings.h"
 #include "platform/vb/TreeView.h"
 
+#include <QCoreApplication>
+
 #include <optional>
 
 namespace RecipeBas {
@@ -18,9 +20,13 @@ constexpr int CategoryImage = 2;
 constexpr int SelectedImage = 3;
 constexpr int RecipeImage = 4;
 
+// Loads begun, so that reads arriving for a tree rebuilt since are dropped.
+quint64 g_loads = 0;
+
 // Steps 1 to 4 of both loads: pictures, open, clear, root.
 void startTree()
 {
+    ++g_loads;
     view->Tv->SetImageList(view->ImageList1);
     OpenRecipeDataBase();
     view->Tv->Clear();
@@ -110,7 +116,44 @@ private:
 
 } // namespace
 
+namespace {
+
+// Reads the open of the table and the names of its recipes, as the load would.
+void readTable(dao::Database &database, TreeReads::Table &t)
+{
+    t.later = false;
+    // The load opens the table by the name it read, which is empty when that failed.
+    std::unique_ptr<dao::Recordset> records;
+    try {
+        records = database.OpenRecordset(t.name);
+    } catch (...) {
+        t.openFailure = std::current_exception();
+        return;
+    }
+    t.recipes = recipeNames(*records);
+}
+
+} // namespace
+
 std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database)
+{
+    std::unique_ptr<TreeReads> all;
+    ReadTreeAhead(database, [&all](std::unique_ptr<TreeReads> reads) { all = std::move(reads); });
+    if (all->later) {
+        QList<TreeReads::Table> later;
+        all->later->take(later, nullptr);
+        auto next = later.cbegin();
+        for (TreeReads::Table &t : all->tables) {
+            if (t.later)
+                t = *next++;
+        }
+        all->later.reset();
+    }
+    return all;
+}
+
+void ReadTreeAhead(dao::Database &database,
+                   const std::function<void(std::unique_ptr<TreeReads>)> &ready)
 {
     auto reads = std::make_unique<TreeReads>();
     dao::ReadScope read(database);
@@ -118,9 +161,11 @@ std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database)
         reads->count = database.TableDefs().Count();
     } catch (...) {
         reads->countFailure = std::current_exception();
-        return reads;
+        ready(std::move(reads));
+        return;
     }
     reads->tables.resize(reads->count);
+    QList<int> categories;
     for (int i = 0; i < reads->count; ++i) {
         TreeReads::Table &t = reads->tables[i];
         try {
@@ -128,20 +173,65 @@ std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database)
         } catch (...) {
             t.nameFailure = std::current_exception();
         }
-        if (IsSystemTable(t.name))
-            continue;
-        // The load opens the table by the name it read, which is empty when that failed.
-        std::unique_ptr<dao::Recordset> records;
-        try {
-            records = database.OpenRecordset(t.name);
-        } catch (...) {
-            t.openFailure = std::current_exception();
-            continue;
-        }
-        t.recipes = recipeNames(*records);
+        if (!IsSystemTable(t.name))
+            categories.append(i);
     }
-    return reads;
+    // The first category decides whether the load goes on; the last is the one it opens.
+    QList<TreeReads::Table> later;
+    for (int i : categories) {
+        TreeReads::Table &t = reads->tables[i];
+        if (i == categories.first() || i == categories.last()) {
+            readTable(database, t);
+        } else {
+            t.later = true;
+            later.append(t);
+        }
+    }
+    if (!later.isEmpty())
+        reads->later = std::make_shared<TreeReadsLater>();
+    const std::shared_ptr<TreeReadsLater> handOver = reads->later;
+    ready(std::move(reads));
+    if (!handOver)
+        return;
+    for (TreeReads::Table &t : later) {
+        try {
+            readTable(database, t);
+        } catch (...) {
+            t.openFailure = std::current_exception(); // shown without recipes
+        }
+    }
+    handOver->give(std::move(later));
 }
+
+namespace {
+
+// The recipes of the categories read after the tree was shown, into the tree of that load.
+void showLater(quint64 load, const QList<TreeReads::Table> &tables)
+{
+    if (load != g_loads || !view)
+        return;
+    for (const TreeReads::Table &t : tables) {
+        if (!t.openFailure && view->Tv->Node(t.name))
+            view->Tv->AddChildren(t.name, vb::NodeKind::Recipe, t.recipes, RecipeImage,
+                                  SelectedImage);
+    }
+}
+
+// Reads that come later come between events, on this thread.
+void awaitLater(const std::shared_ptr<TreeReadsLater> &later)
+{
+    const quint64 load = g_loads;
+    QList<TreeReads::Table> tables;
+    const auto deliver = [load](const QList<TreeReads::Table> &arrived) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [load, arrived] { showLater(load, arrived); },
+            Qt::QueuedConnection);
+    };
+    if (later->take(tables, deliver))
+        showLater(load, tables);
+}
+
+} // namespace
 
 void LoadTree()
 {
@@ -149,6 +239,7 @@ void LoadTree()
     vb::TreeView *tv = view->Tv;
     // At start-up the reads were made while the window was built, in one read of the file.
     std::unique_ptr<TreeReads> ahead = TakeOfferedTreeReads();
+    const std::shared_ptr<TreeReadsLater> later = ahead ? ahead->later : nullptr;
     DatabaseSource fromDatabase;
     std::unique_ptr<Source> fromAhead =
         ahead ? std::make_unique<AheadSource>(std::move(ahead)) : nullptr;
@@ -201,6 +292,8 @@ void LoadTree()
         tv->setUpdatesEnabled(true);
     }
     tv->EnsureVisible(tv->LastAdded());
+    if (later)
+        awaitLater(later);
     CloseDataBase();
 }
 
