@@ -256,6 +256,9 @@ QVariant RecordsetState::value(int index)
     }
     if (aheadIsFresh() && aheadFront() == m_current && m_pageHas[i])
         return aheadValue(index);
+    // The record read whole by SetBookmark (or for an earlier field) answers without a page.
+    if (rowIsFresh())
+        return m_row[i];
     if (aheadCount() <= 1) {
         // Nothing is read ahead past this record: the page that the next move would read is
         // read now, from this record on and with this field, so that a walk asking for a
@@ -342,6 +345,45 @@ long RecordsetState::recordCount()
         m_countGeneration = generation;
     }
     return m_count;
+}
+
+qint64 RecordsetState::bookmark() const
+{
+    ensureOpen();
+    requireCurrent();
+    return m_current;
+}
+
+void RecordsetState::setBookmark(qint64 rowid)
+{
+    ensureOpen();
+    // One record is read, with every field: going to a record by its identity is a look at
+    // that record, not the start of a walk.
+    const qint64 before = m_current;
+    m_current = rowid;
+    try {
+        loadCurrentRow();
+    } catch (const Error &e) {
+        m_current = before;
+        m_deleted = false;
+        if (e.number() != errRecordDeleted && e.number() != errNoCurrentRecord)
+            throw;
+        raise(errRecordDeleted, QStringLiteral("The table %1 has no record number ") +
+                                    QString::number(rowid) + QLatin1Char('.'));
+    }
+    m_mode = Mode::None;
+    m_onRecord = true;
+    m_deleted = false;
+    clearAhead();
+}
+
+qint64 RecordsetState::lastModified() const
+{
+    ensureOpen();
+    if (!m_lastModified)
+        raise(errNoCurrentRecord,
+              QStringLiteral("No record of the table %1 was stored through this record set."));
+    return *m_lastModified;
 }
 
 void RecordsetState::addNew()
@@ -447,6 +489,7 @@ void RecordsetState::storeNew()
         for (int i = 0; i < fields.size(); ++i)
             m_insertStmt.bindValue(i + 2, m_touched[size_t(i)] ? m_buffer[size_t(i)] : QVariant());
         m_insertStmt.run();
+        m_lastModified = m_insertStmt.lastInsertRowid();
         tx.commit();
     }
     if (countFresh) {
@@ -489,6 +532,7 @@ void RecordsetState::storeEdit()
         m_deleted = true;
         requireCurrent();
     }
+    m_lastModified = m_current;
     tx.commit();
 }
 

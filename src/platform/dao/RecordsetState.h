@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dao::detail {
@@ -41,6 +42,9 @@ struct RecordsetState
     void moveNext();
     bool isEof() const { return !m_onRecord; }
     long recordCount();
+    qint64 bookmark() const;
+    void setBookmark(qint64 rowid);
+    qint64 lastModified() const;
     void addNew();
     void edit();
     void update();
@@ -82,6 +86,7 @@ private:
     bool m_onRecord = false; // false: at the end (or the table is empty)
     qint64 m_current = 0;
     bool m_deleted = false;
+    std::optional<qint64> m_lastModified;
 
     long m_count = 0;
     quint64 m_countGeneration = 0; // 0: not counted yet
