@@ -72,12 +72,24 @@ QString Heading(QStringView line)
 
 bool IsUnit(QStringView unit)
 {
-    static const char16_t *const Units[] = {
-        u"x",  u"sm", u"md", u"lg", u"cn", u"pk", u"pn", u"dr", u"ds", u"ct", u"bn",
-        u"sl", u"ea", u"t",  u"ts", u"tb", u"fl", u"c",  u"pt", u"qt", u"ga", u"oz",
-        u"lb", u"ml", u"cb", u"cl", u"dl", u"l",  u"dg", u"cg", u"mg", u"g",  u"kg"};
-    for (const char16_t *u : Units)
-        if (unit.compare(QStringView(u), Qt::CaseInsensitive) == 0)
+    static const char *const Units[] = {"x",  "sm", "md", "lg", "cn", "pk", "pn", "dr", "ds",
+                                        "ct", "bn", "sl", "ea", "t",  "ts", "tb", "fl", "c",
+                                        "pt", "qt", "ga", "oz", "lb", "ml", "cb", "cl", "dl",
+                                        "l",  "dg", "cg", "mg", "g",  "kg"};
+    if (unit.isEmpty() || unit.size() > 2)
+        return false;
+    char lower[3] = {};
+    for (qsizetype i = 0; i < unit.size(); ++i) {
+        const char16_t c = unit[i].unicode();
+        if (c >= u'A' && c <= u'Z')
+            lower[i] = char(c - u'A' + 'a');
+        else if (c >= u'a' && c <= u'z')
+            lower[i] = char(c);
+        else
+            return false;
+    }
+    for (const char *u : Units)
+        if (qstrcmp(u, lower) == 0)
             return true;
     return false;
 }

@@ -11,14 +11,9 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cstdio>
+#include "ToolOutput.h"
 
 namespace {
-void print(FILE *to, const QString &text)
-{
-    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
 
 int usage()
 {
