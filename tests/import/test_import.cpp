@@ -27,6 +27,7 @@ private slots:
     void failedWriteLeavesFile_data();
     void failedWriteLeavesFile();
     void exportReadsBack();
+    void jetDatabase();
 
 private:
     QString write(const QString &name, const QByteArray &bytes);
@@ -188,6 +189,19 @@ void ImportTest::exportReadsBack()
         }
         db->TableDefs().Delete(u"Again"_qs);
     }
+}
+
+// A database of the earlier Windows program is one more format: each table to its category;
+// the same file twice brings every recipe in once.
+void ImportTest::jetDatabase()
+{
+    const QString jet = kxtest::dataDir() + u"/jet/recipes_V2000.mdb"_qs;
+    const Import::Report report = Import::ImportFiles({jet, jet}, {u"Soups"_qs, true});
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QCOMPARE(report.text().section(u'\n', 0, 2),
+             u"126 imported, 0 skipped, 126 duplicates not imported again.\n  Cakes & Pies: 120\n"
+             "  Soups: 6"_qs);
+    QCOMPARE(kxtest::readCategory(m_file, u"Cakes & Pies"_qs).size(), 120);
 }
 
 QTEST_GUILESS_MAIN(ImportTest)
