@@ -147,6 +147,7 @@ void Importer::add(const QString &file, const formats::ReadEntry &entry)
     const Key key = KeyOf(r.name, r.ingredients, r.instructions);
     if (known.contains(key)) {
         ++m_report.duplicates;
+        ++m_report.perCategory[target].duplicates;
         return;
     }
     begin();
@@ -161,7 +162,7 @@ void Importer::add(const QString &file, const formats::ReadEntry &entry)
     table->Update();
     known.insert(key);
     ++m_report.imported;
-    ++m_report.perCategory[target];
+    ++m_report.perCategory[target].imported;
 }
 
 void Importer::read(const QString &path)
@@ -208,7 +209,10 @@ QString Report::text() const
                  .arg(skipped.size())
                  .arg(duplicates);
     for (auto it = perCategory.begin(); it != perCategory.end(); ++it)
-        lines << QStringLiteral("  %1: %2").arg(it.key()).arg(it.value());
+        lines << QStringLiteral("  %1: %2 imported, %3 duplicates")
+                     .arg(it.key())
+                     .arg(it->imported)
+                     .arg(it->duplicates);
     lines << notes;
     for (const Skipped &s : skipped)
         lines << (s.line > 0 ? QStringLiteral("Skipped: %1, line %2: %3")

@@ -38,7 +38,12 @@ struct Report
     QString error; // why nothing was imported, when !ok
     int imported = 0;
     int duplicates = 0;
-    QMap<QString, int> perCategory; // recipes imported into each category
+    struct Counts
+    {
+        int imported = 0;
+        int duplicates = 0;
+    };
+    QMap<QString, Counts> perCategory; // by target category
     QList<Skipped> skipped;
     QStringList notes; // categories refused and where their recipes went, files not read
 

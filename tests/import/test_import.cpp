@@ -89,7 +89,8 @@ void ImportTest::report_data()
     const QString soup = u"Soups: Soup  | Ann  | 1 c water  | Boil. "_qs;
     QTest::newRow("into the chosen category")
         << false
-        << u"3 imported, 1 skipped, 3 duplicates not imported again.\n  Soups: 3\n"
+        << u"3 imported, 1 skipped, 3 duplicates not imported again.\n"
+           "  Soups: 3 imported, 3 duplicates\n"
            "Skipped: a.mmf, line 28: no end line"_qs
         << QStringList{soup, u"Soups: Stew  |   | 1 c water  | Boil. "_qs,
                        u"Soups: Toast  |   | 1 c water  | Boil. "_qs,
@@ -97,8 +98,10 @@ void ImportTest::report_data()
     // A category found without regard to case, one the engine refuses, one made.
     QTest::newRow("each to its own category")
         << true
-        << u"4 imported, 1 skipped, 2 duplicates not imported again.\n  Soups: 1\n  Stews: 1\n"
-           "  drinks: 2\nThe category \"a.b\" could not be made (%1); its recipes went to "
+        << u"4 imported, 1 skipped, 2 duplicates not imported again.\n"
+           "  Soups: 1 imported, 1 duplicates\n  Stews: 1 imported, 1 duplicates\n"
+           "  drinks: 2 imported, 0 duplicates\nThe category \"a.b\" could not be made (%1); its "
+           "recipes went to "
            "\"Soups\".\nSkipped: a.mmf, line 28: no end line"_qs
         << QStringList{u"drinks: Soup  |   | 1 c water  | Boil. "_qs,
                        u"drinks: Tea  |   | 1 c water  | Steep. "_qs, soup,
@@ -199,8 +202,8 @@ void ImportTest::jetDatabase()
     const Import::Report report = Import::ImportFiles({jet, jet}, {u"Soups"_qs, true});
     QVERIFY2(report.ok, qPrintable(report.error));
     QCOMPARE(report.text().section(u'\n', 0, 2),
-             u"126 imported, 0 skipped, 126 duplicates not imported again.\n  Cakes & Pies: 120\n"
-             "  Soups: 6"_qs);
+             u"126 imported, 0 skipped, 126 duplicates not imported again.\n"
+             "  Cakes & Pies: 120 imported, 120 duplicates\n  Soups: 6 imported, 6 duplicates"_qs);
     QCOMPARE(kxtest::readCategory(m_file, u"Cakes & Pies"_qs).size(), 120);
 }
 
