@@ -28,7 +28,7 @@ struct Options
 struct Skipped
 {
     QString file;
-    qint64 line = 0; // 0 where the file has no lines (a table of a database)
+    qint64 line = 0; // 0 where the file has no lines (a database: the reason names the row)
     QString reason;
 };
 

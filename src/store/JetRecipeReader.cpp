@@ -41,7 +41,6 @@ bool JetRecipeReader::next(formats::ReadEntry &entry)
     const jet::TableData &data = m_tables[m_table];
     const jet::Row &row = data.rows[m_row++];
     entry = {};
-    entry.line = m_row;
     QString fields[4];
     for (int i = 0; i < 4 && i < row.size(); ++i)
         fields[i] = row[i].toString();
