@@ -9,15 +9,7 @@
 #include <QCoreApplication>
 #include <QStringList>
 
-#include <cstdio>
-
-namespace {
-void print(FILE *to, const QString &text)
-{
-    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
-    fwrite(bytes.constData(), 1, size_t(bytes.size()), to);
-}
-} // namespace
+#include "ToolOutput.h"
 
 int main(int argc, char **argv)
 {

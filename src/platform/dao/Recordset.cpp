@@ -69,6 +69,21 @@ long Recordset::RecordCount() const
     return d->recordCount();
 }
 
+qint64 Recordset::Bookmark() const
+{
+    return d->bookmark();
+}
+
+void Recordset::SetBookmark(qint64 bookmark)
+{
+    d->setBookmark(bookmark);
+}
+
+qint64 Recordset::LastModified() const
+{
+    return d->lastModified();
+}
+
 void Recordset::AddNew()
 {
     d->addNew();

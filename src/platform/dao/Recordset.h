@@ -62,6 +62,16 @@ public:
     bool IsEOF() const; // past the last record (or the table is empty)
     long RecordCount() const;
 
+    // The current record's row identity (its row number in the file): stable while the record
+    // lives, whatever is added or deleted around it (errNoCurrentRecord without a current
+    // record). SetBookmark makes the record of that identity current, reading that record only;
+    // errRecordDeleted when the table has no such record, and the record set stays where it was.
+    qint64 Bookmark() const;
+    void SetBookmark(qint64 bookmark);
+    // The identity of the record stored last by Update on this record set, added or edited
+    // (errNoCurrentRecord before any).
+    qint64 LastModified() const;
+
     void AddNew();
     void Edit();
     void Update();

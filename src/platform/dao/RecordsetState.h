@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dao::detail {
@@ -41,6 +42,9 @@ struct RecordsetState
     void moveNext();
     bool isEof() const { return !m_onRecord; }
     long recordCount();
+    qint64 bookmark() const;
+    void setBookmark(qint64 rowid);
+    qint64 lastModified() const;
     void addNew();
     void edit();
     void update();
@@ -75,6 +79,9 @@ private:
     void validateBuffer() const;
     void storeNew();
     void storeEdit();
+    // The current record's first four fields as stored, and as the edit buffer makes them.
+    IndexedFields storedForIndex();
+    IndexedFields bufferedForIndex(const IndexedFields &stored) const;
 
     QString m_rowid; // the name that reaches the rowid in this table
     bool m_closed = false;
@@ -82,6 +89,7 @@ private:
     bool m_onRecord = false; // false: at the end (or the table is empty)
     qint64 m_current = 0;
     bool m_deleted = false;
+    std::optional<qint64> m_lastModified;
 
     long m_count = 0;
     quint64 m_countGeneration = 0; // 0: not counted yet
@@ -118,6 +126,7 @@ private:
     Statement m_insertStmt;
     Statement m_updateStmt;
     Statement m_deleteStmt;
+    Statement m_indexedStmt;
 };
 
 } // namespace dao::detail

@@ -273,6 +273,11 @@ int Statement::changes() const
     return sqlite3_changes(m_db);
 }
 
+qint64 Statement::lastInsertRowid() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
 int Statement::columnBytes16(int column) const
 {
     return sqlite3_column_bytes16(m_stmt, column);

@@ -83,6 +83,8 @@ public:
 
     // Rows changed by the last INSERT, UPDATE or DELETE of this statement's connection.
     int changes() const;
+    // The row number of the last INSERT of this statement's connection.
+    qint64 lastInsertRowid() const;
 
     void setDoing(const QString &doing) { m_doing = doing; }
 
