@@ -55,8 +55,13 @@ template <typename Fn> void FindQuery::ForEachWord(QStringView text, Fn &&fn)
             code = QChar::surrogateToUcs4(c, text[i + 1]);
             width = 2;
         }
-        const bool unspaced = dao::IsUnspacedScript(code);
-        if (!unspaced && (QChar::isLetterOrNumber(code) || QChar::isMark(code))) {
+        // Plain ASCII, most of a recipe, is told apart without the Unicode tables.
+        const bool unspaced = code >= 0x80 && dao::IsUnspacedScript(code);
+        const bool inWord =
+            code < 0x80
+                ? (code >= u'0' && code <= u'9') || ((code | 0x20) >= u'a' && (code | 0x20) <= u'z')
+                : !unspaced && (QChar::isLetterOrNumber(code) || QChar::isMark(code));
+        if (inWord) {
             if (start < 0)
                 start = i;
         } else {
