@@ -324,7 +324,9 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
     hits.reset();
 
     // The records themselves, one look-up each, by a statement per table kept from one
-    // search to the next.
+    // search to the next. Each look-up walks its table from the top: with the room of a large
+    // table, those pages are read from the file once rather than at every key press.
+    conn.makeRoomForLargeTable();
     for (Hit &hit : result.hits) {
         Statement *reader = conn.textIndex.reader(hit.table);
         if (!reader)
