@@ -13,6 +13,8 @@
 #include <functional>
 #include <memory>
 
+class QTreeWidgetItem;
+
 namespace vb {
 class ListBox;
 class ImageList;
@@ -51,14 +53,14 @@ inline const QString RootText = QStringLiteral("Kitchenex Recipe");
 inline const QString PlaceholderCategory = QStringLiteral("zzzNothing");
 
 // Process-wide state, alive for the whole run.
-extern View *view;                        // set by the main window while it is loaded
-extern QString DataPath;                  // the program's folder + "/Recipe" (no extension)
-extern std::unique_ptr<dao::Database> db; // the open database, or none
+extern View *view;                         // set by the main window while it is loaded
+extern QString DataPath;                   // the program's folder + "/Recipe" (no extension)
+extern std::unique_ptr<dao::Database> db;  // the open database, or none
 extern std::unique_ptr<dao::Recordset> rs; // the category table last opened, or none
-extern QString CurrentRecipe;             // trimmed name of the recipe node last clicked
-extern QString CurrentCategory;           // that recipe's category
-extern QString SelectedCategory;          // the category node last clicked (never zzzNothing)
-extern QString NewCategoryName;           // the text typed for a new category
+extern QString CurrentRecipe;              // trimmed name of the recipe node last clicked
+extern QString CurrentCategory;            // that recipe's category
+extern QString SelectedCategory;           // the category node last clicked (never zzzNothing)
+extern QString NewCategoryName;            // the text typed for a new category
 
 // The stored form of a box's text: without leading and trailing blanks, followed by one blank.
 QString StoredText(const QString &boxText);
@@ -107,6 +109,9 @@ void ResetState();
 // The tree: root, categories and recipes; or root and categories only.
 void LoadTree();
 void LoadCategoryTree();
+// The node of the recipe of that row in that category, its category's recipe nodes made first
+// (as opening the category makes them); null when the tree has none.
+QTreeWidgetItem *RecipeNode(const QString &category, qint64 row);
 
 // Single recipes, found by category and trimmed name by scanning in stored order.
 void ShowRecipe(const QString &category, const QString &name);

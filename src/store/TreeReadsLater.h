@@ -17,6 +17,7 @@ struct TableReads
     std::exception_ptr nameFailure;
     std::exception_ptr openFailure;
     QStringList recipes; // staged as the load stages them
+    QList<qint64> rows;  // the row of each
     bool later = false;  // the open and the recipes come with the later reads
 };
 
