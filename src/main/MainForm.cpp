@@ -68,6 +68,7 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     Tv->setFont(sansSerif(true));
     setTabOrder();
     connectCommands();
+    addTreeCommands();
 
     m_view->Tv = Tv;
     m_view->List1 = List1;
@@ -314,6 +315,8 @@ void MainForm::closeEvent(QCloseEvent *event)
     // ends with every other window of it.
     RecipeBas::ResetState();
     UnloadPrintPreview();
+    if (m_find)
+        m_find->close();
     event->accept();
     emit unloaded();
 }

@@ -2,13 +2,17 @@
 
 #include "platform/vb/TreeView.h"
 
+#include <QKeySequence>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 
+class QAction;
 class QFrame;
 class QLabel;
+class frmfind;
 class xp_canvas;
 class xpcmdbutton;
 class xptopbuttons;
@@ -21,6 +25,10 @@ class MemoTextBox;
 
 namespace RecipeBas {
 struct View;
+}
+
+namespace Catalog {
+struct RecipeId;
 }
 
 // The main window `main`: the tree of categories and recipes on the left, the four fields of
@@ -86,6 +94,15 @@ public:
     void print_Click();
     void Website_Click();
 
+    // The find window: opened (or brought up) by Ctrl+F, F3 and the tree's "Find..." entry.
+    void OpenFind();
+    frmfind *FindWindow() const;
+    // Shows a found recipe as a click on its node does; "" when shown, otherwise why not.
+    QString ShowFoundRecipe(const Catalog::RecipeId &id);
+    // Adds an entry to the tree's right-click menu, with its keys working anywhere in the window.
+    QAction *addTreeCommand(const QString &text, void (MainForm::*command)(),
+                            const QList<QKeySequence> &keys = {});
+
 signals:
     // The window has unloaded: the program ends.
     void unloaded();
@@ -99,6 +116,7 @@ private:
     void applyDesignData(const QPixmap &icon);
     void setTabOrder();
     void connectCommands();
+    void addTreeCommands();
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database
@@ -110,4 +128,5 @@ private:
     bool m_startupReported = false;
     std::function<void(const QString &dataPath)> m_startupCheck;
     RecipeBas::View *m_view;
+    QPointer<QWidget> m_find; // the find window, while it is open
 };
