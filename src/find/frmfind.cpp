@@ -13,12 +13,13 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QScreen>
 
 namespace {
 
 // The window's design, in pixels: the frame covers it; the controls sit inside the frame's
 // 29-pixel title bar and 5-pixel borders.
-constexpr int Width = 600;
+constexpr int Width = 640;
 constexpr int Height = 420;
 constexpr int Left = 12;
 constexpr int Inner = Width - 2 * Left;
@@ -90,6 +91,12 @@ void frmfind::createControls()
 
     lblhint = label(QStringLiteral("lblhint"), HintText(), QRect(Left, 66, Inner, 16), false);
     lblhint->setForegroundRole(QPalette::PlaceholderText);
+    // One line, whole: a wide face gets a smaller size.
+    QFont hintFont = lblhint->font();
+    while (QFontMetrics(hintFont).horizontalAdvance(HintText()) > Inner &&
+           hintFont.pointSizeF() > 6.5)
+        hintFont.setPointSizeF(hintFont.pointSizeF() - 0.25);
+    lblhint->setFont(hintFont);
     lblhint->setToolTip(QStringLiteral(
         "All the words must occur, in any field and any order.\n"
         "\"a phrase\": the words together, in this order.\n"
@@ -127,9 +134,8 @@ void frmfind::createControls()
 
 QString frmfind::HintText()
 {
-    return QStringLiteral("All words must occur, any field, any order · \"a phrase\" · -word "
-                          "excludes · name: author: ingredients: instructions: category: "
-                          "limit a word");
+    return QStringLiteral("All words, any field · \"a phrase\" · -word excludes · name: author: "
+                          "ingredients: instructions: category: one field");
 }
 
 QString frmfind::CountText(int listed, int total)
@@ -255,10 +261,31 @@ void frmfind::keyPressEvent(QKeyEvent *event)
 void frmfind::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    // The first time: over the middle of the window it belongs to.
     if (!m_placed && parentWidget()) {
         m_placed = true;
-        const QRect owner = parentWidget()->window()->frameGeometry();
-        move(owner.center() - QPoint(width() / 2, height() / 2));
+        place(parentWidget()->window()->frameGeometry());
     }
+}
+
+void frmfind::place(const QRect &owner)
+{
+    // Beside the window it belongs to where the screen has room, so that the recipe chosen
+    // shows in its boxes; otherwise over its lower left, the tree's side, leaving the boxes'
+    // upper part in view.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : owner;
+    const QRect candidates[] = {
+        QRect(QPoint(owner.right() + 8, owner.top()), size()),
+        QRect(QPoint(owner.left() - 8 - width(), owner.top()), size()),
+        QRect(QPoint(owner.left(), owner.bottom() + 8), size()),
+    };
+    for (const QRect &r : candidates) {
+        if (screen.contains(r)) {
+            move(r.topLeft());
+            return;
+        }
+    }
+    QRect r(QPoint(owner.left(), owner.bottom() - height()), size());
+    r.moveLeft(qBound(screen.left(), r.left(), qMax(screen.left(), screen.right() - width())));
+    r.moveTop(qBound(screen.top(), r.top(), qMax(screen.top(), screen.bottom() - height())));
+    move(r.topLeft());
 }

@@ -32,9 +32,10 @@ struct RecipeId;
 }
 
 // The main window `main`: the tree of categories and recipes on the left, the four fields of
-// one recipe on the right, and the command buttons. It has no menu: every command is a button
-// or a click in the tree. A mode is nothing but which mode buttons are visible and whether the
-// boxes are locked; each command applies exactly its own change of them.
+// one recipe on the right, and the command buttons. It has no menu bar: every command is a
+// button, a click in the tree or an entry of the tree's right-click menu. A mode is nothing but
+// which mode buttons are visible and whether the boxes are locked; each command applies exactly
+// its own change of them.
 class MainForm : public QWidget
 {
     Q_OBJECT

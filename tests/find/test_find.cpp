@@ -61,8 +61,17 @@ private slots:
     void snippetPieces();
 
 private:
+    static void open(MainFixture &f);
     static frmfind *find(MainFixture &f, const QString &query);
 };
+
+// The kitchen, with its find index made.
+void TestFind::open(MainFixture &f)
+{
+    kxtest::makeDatabase(f.file(), kitchen());
+    Catalog::EnsureIndex(*dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect));
+    f.start();
+}
 
 frmfind *TestFind::find(MainFixture &f, const QString &query)
 {
@@ -87,7 +96,7 @@ void TestFind::opensByKeysAndTreeMenu()
 {
     QFETCH(QString, how);
     MainFixture f;
-    f.open(kitchen());
+    open(f);
     f.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
     const QList<QRect> before = places(f.form.get());
@@ -133,7 +142,7 @@ void TestFind::resultsFollowTheTyping()
     QFETCH(QString, count);
     QFETCH(QString, first);
     MainFixture f;
-    f.open(kitchen());
+    open(f);
     frmfind *window = find(f, query);
     QCOMPARE(window->lblcount->text(), count);
     QCOMPARE(window->lblcount->accessibleName(), count);
@@ -179,7 +188,7 @@ void TestFind::chosenRecipeIsShownAsItsNodeClick()
     QFETCH(QStringList, boxes);
     QFETCH(int, node);
     MainFixture f;
-    f.open(kitchen());
+    open(f);
     // Soups is the last category, so it is the one open: choose from the closed Beef first.
     frmfind *window = find(f, QStringLiteral("carrots"));
     QTest::keyClick(window->txtquery, Qt::Key_Return);
@@ -214,7 +223,7 @@ void TestFind::chosenRecipeIsShownAsItsNodeClick()
 void TestFind::addOrEditKeepsTheTypedText()
 {
     MainFixture f;
-    f.open(kitchen());
+    open(f);
     f.clickNode(f.recipe(QStringLiteral("Soups"), 2));
     for (xpcmdbutton *mode : {f.form->Edit, f.form->add}) {
         f.click(mode);
