@@ -98,29 +98,4 @@ void Remove(dao::Database &db, const RecipeId &id)
     openAt(db, id)->Delete();
 }
 
-Found Find(dao::Database &, const QString &, int)
-{
-    return {};
-}
-
-QString MatchExpression(const QString &)
-{
-    return {};
-}
-
-IndexState IndexStatus(dao::Database &)
-{
-    return IndexState::Missing;
-}
-
-bool EnsureIndex(dao::Database &, const Progress &)
-{
-    return false;
-}
-
-bool RepairIndex(dao::Database &, const Progress &)
-{
-    return false;
-}
-
 } // namespace Catalog

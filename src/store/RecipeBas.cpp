@@ -38,7 +38,7 @@ QString StoredText(const QString &boxText)
     return vb::Trim(boxText) + QLatin1Char(' ');
 }
 
-bool IsSystemTable(const QString &name)
+const QStringList &SystemTables()
 {
     static const QStringList systemTables = {
         QStringLiteral("MSysACEs"),          QStringLiteral("MSysModules"),
@@ -46,7 +46,12 @@ bool IsSystemTable(const QString &name)
         QStringLiteral("MSysQueries"),       QStringLiteral("MSysRelationships"),
         QStringLiteral("MSysAccessObjects"),
     };
-    return systemTables.contains(name, Qt::CaseSensitive);
+    return systemTables;
+}
+
+bool IsSystemTable(const QString &name)
+{
+    return SystemTables().contains(name, Qt::CaseSensitive);
 }
 
 void OpenRecipeDataBase()

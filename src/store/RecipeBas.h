@@ -61,6 +61,7 @@ extern QString NewCategoryName;           // the text typed for a new category
 QString StoredText(const QString &boxText);
 // The seven system tables that are never categories.
 bool IsSystemTable(const QString &name);
+const QStringList &SystemTables();
 
 // Opening and closing. OpenRecipeDataBase replaces db; CloseDataBase ignores every error and
 // is harmless when nothing is open.

@@ -89,6 +89,19 @@ bool isReservedTableName(const QString &name)
            name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive);
 }
 
+QString rowidAlias(const QList<Field> &fields)
+{
+    for (const char *alias : {"rowid", "_rowid_", "oid"}) {
+        const QString name = QString::fromLatin1(alias);
+        const bool shadowed = std::any_of(fields.cbegin(), fields.cend(), [&](const Field &f) {
+            return QString::compare(f.Name, name, Qt::CaseInsensitive) == 0;
+        });
+        if (!shadowed)
+            return name;
+    }
+    return QString();
+}
+
 Connection::~Connection()
 {
     close();
@@ -358,6 +371,7 @@ void Connection::close()
     m_columnsStmt.finalize();
     m_bookkeepingStmt.finalize();
     m_allBookkeepingStmt.finalize();
+    textIndex.reset();
     beginStmt.finalize();
     commitStmt.finalize();
     rollbackStmt.finalize();

@@ -2,6 +2,7 @@
 
 #include "Field.h"
 #include "Sqlite.h"
+#include "TextIndexKeeper.h"
 
 #include <QHash>
 #include <QList>
@@ -27,6 +28,11 @@ QString createTableSql(const QString &table, const QList<Field> &fields);
 // listed, never taken as a table name.
 bool isReservedTableName(const QString &name);
 
+// The name that reaches the rowid of a table with these fields: a column may shadow "rowid" in
+// a table made by another program, and SQLite offers two more names for the same thing. Empty
+// when all three are taken.
+QString rowidAlias(const QList<Field> &fields);
+
 // One open database file, shared by the Database object and the record sets opened from it:
 // the file stays open until the last of them is gone or Database::Close closes it.
 struct Connection
@@ -44,6 +50,7 @@ struct Connection
     qint64 readSchemaVersion = -1; // the schema's version as seen by the read, once asked
     bool largeCache = false;
     QList<RecordsetState *> recordsets; // open record sets, closed with the database
+    TextIndexKeeper textIndex{*this};   // keeps the find index in step with the writes
 
     // Raises errObjectClosed once the database was closed.
     void ensureOpen() const;

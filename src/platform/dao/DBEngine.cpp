@@ -247,6 +247,8 @@ std::unique_ptr<Database> DBEngine::CreateDatabase(const QString &path, const QS
                                   "type INTEGER NOT NULL, size INTEGER NOT NULL, "
                                   "PRIMARY KEY (table_name, position))"),
                    doing);
+        // A new file has its find index from the start, kept in step by every write.
+        detail::createFindIndex(*conn, true);
         std::array<quint32, SaltBytes / 4> words{};
         QRandomGenerator::system()->generate(words.begin(), words.end());
         const QByteArray salt(reinterpret_cast<const char *>(words.data()), SaltBytes);

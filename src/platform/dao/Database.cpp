@@ -154,6 +154,8 @@ void TableDefCollection::Delete(const QString &name)
     if (table.isEmpty())
         throw Error(errTableNotFound, QStringLiteral("The database %1 has no table %2.")
                                           .arg(quotedFile(conn.path), quotedName(name)));
+    if (conn.textIndex.active())
+        conn.textIndex.droppingTable(table);
     conn.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table), doing);
     detail::Statement forget;
     forget.prepare(conn.db(), QStringLiteral("DELETE FROM _kx_fields WHERE table_name = ?1"),

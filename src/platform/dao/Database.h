@@ -91,6 +91,7 @@ private:
     friend class Maintenance;
     friend class ReadScope;
     friend class TableDefCollection;
+    friend class TextIndex;
     explicit Database(std::shared_ptr<detail::Connection> connection);
     std::shared_ptr<detail::Connection> m_conn;
     TableDefCollection m_tableDefs{this};

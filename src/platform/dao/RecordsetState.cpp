@@ -66,18 +66,7 @@ void RecordsetState::raise(int number, const QString &message) const
 
 void RecordsetState::open()
 {
-    // A column may shadow the name "rowid" in a table made by another program; SQLite offers
-    // two more names for the same thing.
-    for (const char *alias : {"rowid", "_rowid_", "oid"}) {
-        const QString name = QString::fromLatin1(alias);
-        const bool shadowed = std::any_of(fields.cbegin(), fields.cend(), [&](const Field &f) {
-            return QString::compare(f.Name, name, Qt::CaseInsensitive) == 0;
-        });
-        if (!shadowed) {
-            m_rowid = name;
-            break;
-        }
-    }
+    m_rowid = rowidAlias(fields);
     if (m_rowid.isEmpty())
         raise(errUnrecognizedFormat, QStringLiteral("The table %1 cannot be read by this engine: "
                                                     "its records have no row number."));
@@ -106,6 +95,7 @@ void RecordsetState::release()
     m_insertStmt.finalize();
     m_updateStmt.finalize();
     m_deleteStmt.finalize();
+    m_indexedStmt.finalize();
 }
 
 void RecordsetState::close()
@@ -490,6 +480,8 @@ void RecordsetState::storeNew()
             m_insertStmt.bindValue(i + 2, m_touched[size_t(i)] ? m_buffer[size_t(i)] : QVariant());
         m_insertStmt.run();
         m_lastModified = m_insertStmt.lastInsertRowid();
+        if (conn->textIndex.active())
+            conn->textIndex.added(table, *m_lastModified, bufferedForIndex({}));
         tx.commit();
     }
     if (countFresh) {
@@ -504,6 +496,8 @@ void RecordsetState::storeEdit()
     if (std::none_of(m_touched.cbegin(), m_touched.cend(), [](bool t) { return t; }))
         return;
     WriteTransaction tx(*conn, doing(QStringLiteral("saving a record of the table %1")));
+    const bool indexed = conn->textIndex.active();
+    const IndexedFields before = indexed ? storedForIndex() : IndexedFields();
     if (!m_updateStmt.isPrepared()) {
         // One statement for every combination of changed fields: a field not set keeps its
         // stored value.
@@ -532,6 +526,8 @@ void RecordsetState::storeEdit()
         m_deleted = true;
         requireCurrent();
     }
+    if (indexed)
+        conn->textIndex.changed(table, m_current, before, bufferedForIndex(before));
     m_lastModified = m_current;
     tx.commit();
 }
@@ -544,6 +540,8 @@ void RecordsetState::deleteCurrent()
     const bool countFresh = m_countGeneration == writeGeneration();
     {
         WriteTransaction tx(*conn, doing(QStringLiteral("deleting a record of the table %1")));
+        const bool indexed = conn->textIndex.active();
+        const IndexedFields before = indexed ? storedForIndex() : IndexedFields();
         if (!m_deleteStmt.isPrepared())
             m_deleteStmt.prepare(conn->db(),
                                  QStringLiteral("DELETE FROM ") + quoteIdentifier(table) +
@@ -556,6 +554,8 @@ void RecordsetState::deleteCurrent()
             m_deleted = true;
             requireCurrent();
         }
+        if (indexed)
+            conn->textIndex.removed(table, m_current, before);
         tx.commit();
     }
     // The record stays current, as deleted, until the next move.
@@ -564,6 +564,30 @@ void RecordsetState::deleteCurrent()
         --m_count;
         m_countGeneration = writeGeneration();
     }
+}
+
+IndexedFields RecordsetState::storedForIndex()
+{
+    if (!m_indexedStmt.isPrepared())
+        m_indexedStmt.prepare(conn->db(),
+                              TextIndexKeeper::selectSql(table, fields) +
+                                  QStringLiteral(" WHERE ") + m_rowid + QStringLiteral(" = ?1"),
+                              conn->path, doing(QStringLiteral("saving a record of the table %1")));
+    m_indexedStmt.bindInt64(1, m_current);
+    const IndexedFields stored =
+        m_indexedStmt.step() ? TextIndexKeeper::fieldsOf(m_indexedStmt, 1) : IndexedFields();
+    m_indexedStmt.reset();
+    return stored;
+}
+
+IndexedFields RecordsetState::bufferedForIndex(const IndexedFields &stored) const
+{
+    IndexedFields values = stored;
+    for (size_t i = 0; i < 4 && i < m_touched.size(); ++i) {
+        if (m_touched[i])
+            values[i] = m_buffer[i].toString();
+    }
+    return values;
 }
 
 } // namespace dao::detail

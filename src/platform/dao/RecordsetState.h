@@ -79,6 +79,9 @@ private:
     void validateBuffer() const;
     void storeNew();
     void storeEdit();
+    // The current record's first four fields as stored, and as the edit buffer makes them.
+    IndexedFields storedForIndex();
+    IndexedFields bufferedForIndex(const IndexedFields &stored) const;
 
     QString m_rowid; // the name that reaches the rowid in this table
     bool m_closed = false;
@@ -123,6 +126,7 @@ private:
     Statement m_insertStmt;
     Statement m_updateStmt;
     Statement m_deleteStmt;
+    Statement m_indexedStmt;
 };
 
 } // namespace dao::detail

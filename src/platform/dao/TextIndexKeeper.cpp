@@ -1,0 +1,200 @@
+#include "TextIndexKeeper.h"
+
+#include "Connection.h"
+#include "Error.h"
+#include "TextFold.h"
+
+namespace dao::detail {
+
+const char *TextIndexKeeper::Version = "kx-find-1";
+
+namespace {
+
+void prepareOnce(Statement &stmt, Connection &conn, const QString &sql)
+{
+    if (!stmt.isPrepared())
+        stmt.prepare(conn.db(), sql, conn.path, QStringLiteral("keeping the find index"));
+}
+
+} // namespace
+
+IndexedFields TextIndexKeeper::fieldsOf(const Statement &stmt, int firstColumn)
+{
+    IndexedFields values;
+    for (int i = 0; i < 4; ++i)
+        values[size_t(i)] = stmt.columnText(firstColumn + i);
+    return values;
+}
+
+QString TextIndexKeeper::selectSql(const QString &table, const QList<Field> &fields)
+{
+    QString sql = QStringLiteral("SELECT ") + rowidAlias(fields) + QStringLiteral(" AS kx_row");
+    for (int i = 0; i < 4; ++i)
+        sql += QStringLiteral(", ") +
+               (i < fields.size() ? quoteIdentifier(fields[i].Name) : QStringLiteral("NULL")) +
+               QStringLiteral(" AS kx_f") + QString::number(i);
+    return sql + QStringLiteral(" FROM ") + quoteIdentifier(table);
+}
+
+bool TextIndexKeeper::active()
+{
+    const qint64 version = m_conn.schemaVersion();
+    if (version == m_knownVersion)
+        return m_active;
+    prepareOnce(m_stampStmt, m_conn,
+                QStringLiteral("SELECT (SELECT value FROM _kx_meta WHERE key = 'find_index'), "
+                               "(SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                               "name IN ('_kx_find', '_kx_find_docs'))"));
+    m_stampStmt.step();
+    m_active = m_stampStmt.columnBlob(0) == QByteArray(Version) && m_stampStmt.columnInt64(1) == 2;
+    m_stampStmt.reset();
+    m_knownVersion = version;
+    return m_active;
+}
+
+// An index change that fails for damage to the index does not keep the record from being
+// stored: it is undone, and the index is marked for making again, in the same transaction.
+// Any other failure (locked, disk full) fails the whole write.
+template <typename Fn> void TextIndexKeeper::guarded(Fn &&change)
+{
+    prepareOnce(m_savepointStmt, m_conn, QStringLiteral("SAVEPOINT kx_find"));
+    prepareOnce(m_releaseStmt, m_conn, QStringLiteral("RELEASE kx_find"));
+    prepareOnce(m_rollbackToStmt, m_conn, QStringLiteral("ROLLBACK TO kx_find"));
+    m_savepointStmt.run();
+    try {
+        change();
+        m_releaseStmt.run();
+    } catch (const Error &e) {
+        m_rollbackToStmt.run();
+        m_releaseStmt.run();
+        if (e.number() != errDatabaseDamaged && e.number() != errEngine)
+            throw;
+        markDamaged();
+    }
+}
+
+void TextIndexKeeper::markDamaged()
+{
+    Statement mark;
+    mark.prepare(m_conn.db(),
+                 QStringLiteral("UPDATE _kx_meta SET value = 'damaged' WHERE key = 'find_index'"),
+                 m_conn.path, QStringLiteral("keeping the find index"));
+    mark.run();
+    m_active = false;
+}
+
+qint64 TextIndexKeeper::docOf(const QString &table, qint64 row)
+{
+    prepareOnce(m_findDocStmt, m_conn,
+                QStringLiteral("SELECT doc FROM _kx_find_docs WHERE tbl = ?1 AND row = ?2"));
+    m_findDocStmt.bindText(1, table);
+    m_findDocStmt.bindInt64(2, row);
+    const qint64 doc = m_findDocStmt.step() ? m_findDocStmt.columnInt64(0) : 0;
+    m_findDocStmt.reset();
+    return doc;
+}
+
+void TextIndexKeeper::insertEntry(qint64 doc, const QString &table, const IndexedFields &values)
+{
+    prepareOnce(m_entryStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_find (rowid, f0, f1, f2, f3, tbl) "
+                               "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
+    m_entryStmt.bindInt64(1, doc);
+    for (int i = 0; i < 4; ++i)
+        m_entryStmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
+    m_entryStmt.bindText(6, TextForIndex(table));
+    m_entryStmt.run();
+}
+
+// The index keeps no copy of the text: an entry leaves it by being given again exactly as it
+// was indexed, which the record's values before the change are.
+void TextIndexKeeper::deleteEntry(qint64 doc, const QString &table, const IndexedFields &values)
+{
+    prepareOnce(m_deleteEntryStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_find (_kx_find, rowid, f0, f1, f2, f3, tbl) "
+                               "VALUES ('delete', ?1, ?2, ?3, ?4, ?5, ?6)"));
+    m_deleteEntryStmt.bindInt64(1, doc);
+    for (int i = 0; i < 4; ++i)
+        m_deleteEntryStmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
+    m_deleteEntryStmt.bindText(6, TextForIndex(table));
+    m_deleteEntryStmt.run();
+}
+
+void TextIndexKeeper::index(const QString &table, qint64 row, const IndexedFields &values)
+{
+    prepareOnce(m_insertDocStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_find_docs (tbl, row) VALUES (?1, ?2)"));
+    m_insertDocStmt.bindText(1, table);
+    m_insertDocStmt.bindInt64(2, row);
+    m_insertDocStmt.run();
+    insertEntry(m_insertDocStmt.lastInsertRowid(), table, values);
+}
+
+void TextIndexKeeper::added(const QString &table, qint64 row, const IndexedFields &values)
+{
+    guarded([&] { index(table, row, values); });
+}
+
+void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFields &before,
+                              const IndexedFields &after)
+{
+    if (before == after)
+        return;
+    guarded([&] {
+        // A record the index does not hold yet is left to the build, which reads it as it is.
+        const qint64 doc = docOf(table, row);
+        if (doc == 0)
+            return;
+        deleteEntry(doc, table, before);
+        insertEntry(doc, table, after);
+    });
+}
+
+void TextIndexKeeper::removed(const QString &table, qint64 row, const IndexedFields &before)
+{
+    guarded([&] {
+        const qint64 doc = docOf(table, row);
+        if (doc == 0)
+            return;
+        deleteEntry(doc, table, before);
+        prepareOnce(m_deleteDocStmt, m_conn,
+                    QStringLiteral("DELETE FROM _kx_find_docs WHERE doc = ?1"));
+        m_deleteDocStmt.bindInt64(1, doc);
+        m_deleteDocStmt.run();
+    });
+}
+
+void TextIndexKeeper::droppingTable(const QString &table)
+{
+    const QList<Field> fields = m_conn.fieldsOf(table);
+    guarded([&] {
+        const QString doing = QStringLiteral("keeping the find index");
+        Statement entries;
+        entries.prepare(m_conn.db(),
+                        QStringLiteral("SELECT d.doc, t.* FROM _kx_find_docs AS d JOIN (") +
+                            selectSql(table, fields) +
+                            QStringLiteral(") AS t ON t.kx_row = d.row WHERE d.tbl = ?1"),
+                        m_conn.path, doing);
+        entries.bindText(1, table);
+        while (entries.step())
+            deleteEntry(entries.columnInt64(0), table, fieldsOf(entries, 2));
+        entries.reset();
+        Statement forget;
+        forget.prepare(m_conn.db(), QStringLiteral("DELETE FROM _kx_find_docs WHERE tbl = ?1"),
+                       m_conn.path, doing);
+        forget.bindText(1, table);
+        forget.run();
+    });
+}
+
+void TextIndexKeeper::reset()
+{
+    m_knownVersion = -1;
+    m_active = false;
+    for (Statement *stmt :
+         {&m_stampStmt, &m_insertDocStmt, &m_findDocStmt, &m_deleteDocStmt, &m_entryStmt,
+          &m_deleteEntryStmt, &m_savepointStmt, &m_releaseStmt, &m_rollbackToStmt})
+        stmt->finalize();
+}
+
+} // namespace dao::detail

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "Field.h"
+#include "Sqlite.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+
+namespace dao::detail {
+
+struct Connection;
+
+// The first four fields of a record as the index takes them.
+using IndexedFields = std::array<QString, 4>;
+
+// Keeps the find index of one connection in step with the writes made through it, inside
+// their transaction (see TextIndex). Whether the file has an index of this version is looked
+// up once per schema version.
+class TextIndexKeeper
+{
+public:
+    explicit TextIndexKeeper(Connection &conn) : m_conn(conn) {}
+    Q_DISABLE_COPY_MOVE(TextIndexKeeper)
+
+    // Whether writes must keep an index: the file has one of this version.
+    bool active();
+    // After a record was added, changed or deleted; old values as they were before.
+    void added(const QString &table, qint64 row, const IndexedFields &values);
+    void changed(const QString &table, qint64 row, const IndexedFields &before,
+                 const IndexedFields &after);
+    void removed(const QString &table, qint64 row, const IndexedFields &before);
+    // Before the table is dropped: its records leave the index.
+    void droppingTable(const QString &table);
+
+    // Indexes one record the index lacks (no hook saw it): used by the build.
+    void index(const QString &table, qint64 row, const IndexedFields &values);
+    // Forgets what it knows; the statements go before the file closes.
+    void reset();
+
+    static IndexedFields fieldsOf(const Statement &stmt, int firstColumn);
+    // The SQL that reads a table's rowid and first four fields (NULL for those it lacks).
+    static QString selectSql(const QString &table, const QList<Field> &fields);
+
+    static const char *Version; // of the index's layout and of TextForIndex
+
+private:
+    template <typename Fn> void guarded(Fn &&change);
+    qint64 docOf(const QString &table, qint64 row);
+    void insertEntry(qint64 doc, const QString &table, const IndexedFields &values);
+    void deleteEntry(qint64 doc, const QString &table, const IndexedFields &values);
+    void markDamaged();
+
+    Connection &m_conn;
+    qint64 m_knownVersion = -1;
+    bool m_active = false;
+    Statement m_stampStmt;
+    Statement m_insertDocStmt;
+    Statement m_findDocStmt;
+    Statement m_deleteDocStmt;
+    Statement m_entryStmt;
+    Statement m_deleteEntryStmt;
+    Statement m_savepointStmt;
+    Statement m_releaseStmt;
+    Statement m_rollbackToStmt;
+};
+
+// Makes the empty index in the file, inside the caller's transaction; complete when the file
+// has no records yet.
+void createFindIndex(Connection &conn, bool complete);
+
+} // namespace dao::detail

@@ -1,0 +1,238 @@
+// The data API and the find index against real database files: recipes reached by their row,
+// the index kept in step by every write, made again when missing or damaged, and queries
+// folded, limited and never an error.
+#include "TestSupport.h"
+#include "store/Catalog.h"
+#include "store/RecipeBas.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+using kxtest::Category;
+using kxtest::Row;
+
+namespace {
+
+Row recipe(const QString &name, const QString &ingredients, const QString &instructions = {})
+{
+    return {name + QLatin1Char(' '), QStringLiteral("Kitchenex "), ingredients + QLatin1Char(' '),
+            instructions + QLatin1Char(' ')};
+}
+
+// Names of the hits, in order, as "category/name".
+QStringList names(const Catalog::Found &found)
+{
+    QStringList out;
+    for (const Catalog::Hit &hit : found.hits)
+        out.append(hit.id.category + QLatin1Char('/') + hit.name);
+    return out;
+}
+
+} // namespace
+
+class TestCatalog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void recipesOfOneNameAreReachedEachByItsRow();
+    void findFollowsEveryWrite();
+    void queries_data();
+    void queries();
+    void hostileQueriesFindOrNotButNeverFail_data();
+    void hostileQueriesFindOrNotButNeverFail();
+    void anIndexMissingOrDamagedIsMadeAgain_data();
+    void anIndexMissingOrDamagedIsMadeAgain();
+
+private:
+    std::unique_ptr<dao::Database> open()
+    {
+        return dao::DBEngine::OpenDatabase(m_file, false, false, kxtest::Connect);
+    }
+    QStringList find(const QString &query)
+    {
+        auto db = open();
+        return names(Catalog::Find(*db, query));
+    }
+    QTemporaryDir m_dir;
+    QString m_file;
+};
+
+void TestCatalog::init()
+{
+    static int made = 0;
+    m_file = QDir(m_dir.path()).filePath(QStringLiteral("Recipe%1.mdb").arg(++made));
+    kxtest::makeDatabase(
+        m_file, {{QStringLiteral("Desserts"),
+                  {recipe(QStringLiteral("Crème brûlée"), QStringLiteral("cream, sugar, vanilla"),
+                          QStringLiteral("Bake in a bain-marie, then burn the sugar.")),
+                   recipe(QStringLiteral("Pancakes"), QStringLiteral("flour, milk, eggs"),
+                          QStringLiteral("Fry thin in butter."))}},
+                 {QStringLiteral("Soups"),
+                  {recipe(QStringLiteral("Miso Soup (味噌汁)"), QStringLiteral("dashi, miso, tofu"),
+                          QStringLiteral("Dissolve the miso in the dashi.")),
+                   recipe(QStringLiteral("Tomato soup"), QStringLiteral("tomatoes, cream"),
+                          QStringLiteral("Simmer and blend.")),
+                   recipe(QStringLiteral("Tomato soup"), QStringLiteral("tomatoes, basil"),
+                          QStringLiteral("Roast first."))}},
+                 {QStringLiteral("MSysObjects"), {recipe(QStringLiteral("Hidden cream"), {})}}});
+}
+
+void TestCatalog::recipesOfOneNameAreReachedEachByItsRow()
+{
+    auto db = open();
+    QCOMPARE(Catalog::Categories(*db), QStringList({"Desserts", "Soups"}));
+    const QList<Catalog::Recipe> soups = Catalog::Recipes(*db, QStringLiteral("Soups"));
+    QCOMPARE(soups.size(), 3);
+    const Catalog::RecipeId cream = soups[1].id, basil = soups[2].id;
+    QVERIFY(cream.row != basil.row);
+
+    // Found apart, each as its own row.
+    const Catalog::Found found = Catalog::Find(*db, QStringLiteral("tomato basil"));
+    QCOMPARE(found.hits.size(), 1);
+    QCOMPARE(found.hits[0].id, basil);
+
+    Catalog::Recipe changed = *Catalog::Read(*db, cream);
+    changed.ingredients = QStringLiteral("  tomatoes, parsley  ");
+    Catalog::Update(*db, changed);
+    QCOMPARE(Catalog::Read(*db, cream)->ingredients, QStringLiteral("tomatoes, parsley "));
+    QCOMPARE(Catalog::Read(*db, basil)->ingredients, QStringLiteral("tomatoes, basil "));
+
+    Catalog::Remove(*db, basil);
+    QVERIFY(!Catalog::Read(*db, basil));
+    QVERIFY_THROWS_EXCEPTION(dao::Error, Catalog::Remove(*db, basil));
+    QCOMPARE(Catalog::Recipes(*db, QStringLiteral("Soups")).size(), 2);
+    QCOMPARE(Catalog::Read(*db, cream)->name, QStringLiteral("Tomato soup "));
+}
+
+void TestCatalog::findFollowsEveryWrite()
+{
+    auto db = open();
+    const Catalog::RecipeId id = Catalog::Add(
+        *db, QStringLiteral("Desserts"),
+        {{}, QStringLiteral("Tarte Tatin"), {}, QStringLiteral("apples"), QStringLiteral("bake")});
+    QCOMPARE(names(Catalog::Find(*db, QStringLiteral("tatin apples"))),
+             QStringList{"Desserts/Tarte Tatin"});
+    Catalog::Update(*db, {id, QStringLiteral("Tarte Tatin"), {}, QStringLiteral("pears"), {}});
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("apples")).total, 0);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("pears")).total, 1);
+
+    // The program's own routines write through the engine, and so does a batch.
+    db->BeginTrans();
+    Catalog::Remove(*db, id);
+    db->CommitTrans();
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("pears")).total, 0);
+    db->TableDefs().Delete(QStringLiteral("Soups"));
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("tomato")).total, 0);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("cream")).total, 1); // the crème brûlée
+    QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Current);
+}
+
+void TestCatalog::queries_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList both = {"Soups/Tomato soup", "Soups/Tomato soup"};
+    QTest::newRow("accents and case") << "CREME brulee" << QStringList{"Desserts/Crème brûlée"};
+    QTest::newRow("prefix of the last word") << "brû" << QStringList{"Desserts/Crème brûlée"};
+    QTest::newRow("no prefix after a blank") << "tom " << QStringList{};
+    QTest::newRow("three characters without spaces")
+        << "味噌汁" << QStringList{"Soups/Miso Soup (味噌汁)"};
+    QTest::newRow("two of them") << "噌汁" << QStringList{"Soups/Miso Soup (味噌汁)"};
+    QTest::newRow("not in that order") << "汁噌" << QStringList{};
+    QTest::newRow("every word, any field") << "tomato roast" << QStringList{"Soups/Tomato soup"};
+    QTest::newRow("a phrase") << "\"burn the sugar\"" << QStringList{"Desserts/Crème brûlée"};
+    QTest::newRow("a phrase out of order") << "\"sugar the burn\"" << QStringList{};
+    QTest::newRow("excluded word") << "tomato -basil" << QStringList{"Soups/Tomato soup"};
+    QTest::newRow("field") << "ingredients:cream"
+                           << QStringList{"Soups/Tomato soup", "Desserts/Crème brûlée"};
+    QTest::newRow("field excludes others") << "name:sugar" << QStringList{};
+    QTest::newRow("field with accents") << "NAME:brulee" << QStringList{"Desserts/Crème brûlée"};
+    QTest::newRow("system tables are no categories") << "hidden" << QStringList{};
+    QTest::newRow("category") << "category:soups tomato" << both;
+}
+
+void TestCatalog::queries()
+{
+    QFETCH(QString, query);
+    QFETCH(QStringList, expected);
+    QCOMPARE(find(query), expected);
+}
+
+void TestCatalog::hostileQueriesFindOrNotButNeverFail_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("finds");
+    QTest::newRow("unbalanced quote") << "\"tomato" << true;
+    QTest::newRow("operators") << "tomato AND OR NOT" << false;
+    QTest::newRow("NEAR") << "NEAR(tomato soup)" << false;
+    QTest::newRow("star alone") << "*" << false;
+    QTest::newRow("colon alone") << ":" << false;
+    QTest::newRow("field without word") << "name:" << false;
+    QTest::newRow("unknown field") << "colour:tomato" << false;
+    QTest::newRow("exclusion only") << "-tomato" << false;
+    QTest::newRow("quotes inside") << "to\"ma\"to" << false;
+    QTest::newRow("caret and braces") << "^{f0}:tomato" << false;
+    QTest::newRow("control characters") << QStringLiteral("tom\x01\x02\x1b ato\x7f") << false;
+    QTest::newRow("broken surrogate") << QString(QChar(0xD800)) + QStringLiteral("tomato") << true;
+    QTest::newRow("invalid UTF-8") << QString::fromUtf8("\xff\xfetomato\xc3") << true;
+    QTest::newRow("10,000 characters") << QStringLiteral("tomato ").repeated(1429) << true;
+}
+
+void TestCatalog::hostileQueriesFindOrNotButNeverFail()
+{
+    QFETCH(QString, query);
+    QFETCH(bool, finds);
+    auto db = open();
+    const Catalog::Found found = Catalog::Find(*db, query);
+    QCOMPARE(found.total > 0, finds);
+    QCOMPARE(found.hits.size(), found.total);
+}
+
+void TestCatalog::anIndexMissingOrDamagedIsMadeAgain_data()
+{
+    QTest::addColumn<QString>("harm");
+    QTest::addColumn<bool>("damaged"); // found by the check rather than by the status
+    QTest::newRow("none") << "DROP TABLE _kx_find; DROP TABLE _kx_find_docs" << false;
+    QTest::newRow("another version") << "UPDATE _kx_meta SET value = 'kx-find-0' WHERE key = "
+                                        "'find_index'"
+                                     << false;
+    QTest::newRow("entries lost") << "DELETE FROM _kx_find_docs WHERE rowid % 2 = 0" << true;
+    QTest::newRow("pages damaged")
+        << "UPDATE _kx_find_data SET block = zeroblob(length(block)) WHERE id > 10" << true;
+}
+
+void TestCatalog::anIndexMissingOrDamagedIsMadeAgain()
+{
+    QFETCH(QString, harm);
+    QFETCH(bool, damaged);
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+
+    auto db = open();
+    // The recipes stay readable and writable whatever the index holds.
+    Catalog::Add(*db, QStringLiteral("Soups"), {{}, QStringLiteral("Leek soup"), {}, {}, {}});
+    QCOMPARE(Catalog::Recipes(*db, QStringLiteral("Soups")).size(), 4);
+    qint64 reported = 0;
+    const auto progress = [&](qint64 done, qint64) {
+        reported = done;
+        return true;
+    };
+    QCOMPARE(Catalog::RepairIndex(*db, progress), damaged);
+    QVERIFY(Catalog::EnsureIndex(*db, progress));
+    QCOMPARE(reported, 7);
+    QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Current);
+    QStringList soups = find(QStringLiteral("soup"));
+    soups.sort();
+    QCOMPARE(soups, QStringList({"Soups/Leek soup", "Soups/Miso Soup (味噌汁)", "Soups/Tomato soup",
+                                 "Soups/Tomato soup"}));
+    QCOMPARE(find(QStringLiteral("crème")).size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestCatalog)
+#include "test_catalog.moc"
