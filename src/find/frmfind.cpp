@@ -255,6 +255,11 @@ void frmfind::keyPressEvent(QKeyEvent *event)
         close();
         return;
     }
+    // The keys that open the window bring the focus back to the query, ready for a new one.
+    if (event->matches(QKeySequence::Find) || event->key() == Qt::Key_F3) {
+        Activate();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 
