@@ -10,6 +10,8 @@
 #include <exception>
 #include <memory>
 
+class QTreeWidgetItem;
+
 namespace vb {
 class ListBox;
 class ImageList;
@@ -48,14 +50,14 @@ inline const QString RootText = QStringLiteral("Kitchenex Recipe");
 inline const QString PlaceholderCategory = QStringLiteral("zzzNothing");
 
 // Process-wide state, alive for the whole run.
-extern View *view;                        // set by the main window while it is loaded
-extern QString DataPath;                  // the program's folder + "/Recipe" (no extension)
-extern std::unique_ptr<dao::Database> db; // the open database, or none
+extern View *view;                         // set by the main window while it is loaded
+extern QString DataPath;                   // the program's folder + "/Recipe" (no extension)
+extern std::unique_ptr<dao::Database> db;  // the open database, or none
 extern std::unique_ptr<dao::Recordset> rs; // the category table last opened, or none
-extern QString CurrentRecipe;             // trimmed name of the recipe node last clicked
-extern QString CurrentCategory;           // that recipe's category
-extern QString SelectedCategory;          // the category node last clicked (never zzzNothing)
-extern QString NewCategoryName;           // the text typed for a new category
+extern QString CurrentRecipe;              // trimmed name of the recipe node last clicked
+extern QString CurrentCategory;            // that recipe's category
+extern QString SelectedCategory;           // the category node last clicked (never zzzNothing)
+extern QString NewCategoryName;            // the text typed for a new category
 
 // The stored form of a box's text: without leading and trailing blanks, followed by one blank.
 QString StoredText(const QString &boxText);
@@ -79,6 +81,7 @@ struct TreeReads
         std::exception_ptr nameFailure;
         std::exception_ptr openFailure;
         QStringList recipes; // staged as the load stages them
+        QList<qint64> rows;  // the row of each
     };
     int count = 0;
     std::exception_ptr countFailure;
@@ -101,6 +104,9 @@ void ResetState();
 // The tree: root, categories and recipes; or root and categories only.
 void LoadTree();
 void LoadCategoryTree();
+// The node of the recipe of that row in that category, its category's recipe nodes made first
+// (as opening the category makes them); null when the tree has none.
+QTreeWidgetItem *RecipeNode(const QString &category, qint64 row);
 
 // Single recipes, found by category and trimmed name by scanning in stored order.
 void ShowRecipe(const QString &category, const QString &name);

@@ -4,16 +4,31 @@
 #include "FindQuery.h"
 #include "platform/vb/Strings.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qsizetype Before = 40; // characters kept before the first match
 constexpr qsizetype Length = 160;
 
-bool matches(const QString &word, const FindQuery &query)
+// Plain ASCII words, most of a recipe, are compared in place, without folding a copy.
+bool matches(QStringView word, const FindQuery &query)
 {
-    const QString folded = FindQuery::Fold(word);
-    return query.words().contains(folded) ||
-           (!query.prefix().isEmpty() && folded.startsWith(query.prefix()));
+    const bool ascii =
+        std::all_of(word.cbegin(), word.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (!ascii) {
+        const QString folded = FindQuery::Fold(word.toString());
+        return query.words().contains(folded) ||
+               (!query.prefix().isEmpty() && folded.startsWith(query.prefix()));
+    }
+    const QString &prefix = query.prefix();
+    if (!prefix.isEmpty() && word.startsWith(prefix, Qt::CaseInsensitive))
+        return true;
+    for (const QString &w : query.words()) {
+        if (w.size() == word.size() && word.compare(w, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
 }
 
 QString oneLine(QString text)
@@ -34,7 +49,7 @@ QString Snippet(const std::array<QString, 4> &fields, const FindQuery &query)
         const auto words = FindQuery::Words(text);
         qsizetype first = -1;
         for (const auto &[start, length] : words) {
-            if (matches(text.mid(start, length), query)) {
+            if (matches(QStringView(text).mid(start, length), query)) {
                 first = start;
                 break;
             }
@@ -51,7 +66,7 @@ QString Snippet(const std::array<QString, 4> &fields, const FindQuery &query)
         for (const auto &[start, length] : words) {
             if (start < from || start + length > to)
                 continue;
-            if (!matches(text.mid(start, length), query))
+            if (!matches(QStringView(text).mid(start, length), query))
                 continue;
             out += text.mid(at, start - at) + Catalog::MarkStart + text.mid(start, length) +
                    Catalog::MarkEnd;

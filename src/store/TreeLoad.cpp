@@ -29,18 +29,22 @@ void startTree()
 }
 
 // The names of the recipes of the category table open in records, in stored order, as the
-// tree shows them. A step that fails is skipped.
-QStringList recipeNames(dao::Recordset &records)
+// tree shows them, and the row of each. A step that fails is skipped.
+QStringList recipeNames(dao::Recordset &records, QList<qint64> *rows)
 {
     vb::ResumeNext([&records] { records.MoveFirst(); });
     long count = 0;
     vb::ResumeNext([&] { count = records.RecordCount(); });
     QStringList names;
     names.reserve(count);
+    rows->reserve(count);
     for (long counter = 1; counter <= count; ++counter) {
         // The name with one blank appended and the blanks around it removed: that is the
         // name without its blanks, so the blank is never appended.
-        vb::ResumeNext([&] { names.append(vb::Trim(records.Fields(0).Value().toString())); });
+        vb::ResumeNext([&] {
+            names.append(vb::Trim(records.Fields(0).Value().toString()));
+            rows->append(records.Bookmark());
+        });
         vb::ResumeNext([&records] { records.MoveNext(); });
     }
     return names;
@@ -58,7 +62,7 @@ public:
     virtual void open(int index, const QString &name) = 0;
     // The names of the recipes of the table open last, when it opened.
     virtual bool isOpen() const = 0;
-    virtual QStringList recipes() = 0;
+    virtual QStringList recipes(QList<qint64> *rows) = 0;
 };
 
 class DatabaseSource : public Source
@@ -72,7 +76,7 @@ public:
         rs = db->OpenRecordset(name);
     }
     bool isOpen() const override { return bool(rs); }
-    QStringList recipes() override { return recipeNames(*rs); }
+    QStringList recipes(QList<qint64> *rows) override { return recipeNames(*rs, rows); }
 };
 
 class AheadSource : public Source
@@ -101,7 +105,11 @@ public:
         m_open = &t;
     }
     bool isOpen() const override { return m_open != nullptr; }
-    QStringList recipes() override { return m_open->recipes; }
+    QStringList recipes(QList<qint64> *rows) override
+    {
+        *rows = m_open->rows;
+        return m_open->recipes;
+    }
 
 private:
     std::unique_ptr<TreeReads> m_reads;
@@ -138,7 +146,7 @@ std::unique_ptr<TreeReads> ReadTreeAhead(dao::Database &database)
             t.openFailure = std::current_exception();
             continue;
         }
-        t.recipes = recipeNames(*records);
+        t.recipes = recipeNames(*records, &t.rows);
     }
     return reads;
 }
@@ -184,11 +192,14 @@ void LoadTree()
                 // recipes of the category before it.
                 step([&] { source.open(i, name); });
                 ignoring = true;
+                // Each recipe node carries its row, so that a recipe is told from another of
+                // the same name.
+                QList<qint64> rows;
                 if (source.isOpen())
-                    vb::ResumeNext([&] { view->List1->AddItems(source.recipes()); });
+                    vb::ResumeNext([&] { view->List1->AddItems(source.recipes(&rows)); });
                 vb::ResumeNext([&] {
                     tv->AddChildren(name, vb::NodeKind::Recipe, view->List1->Items(), RecipeImage,
-                                    SelectedImage);
+                                    SelectedImage, rows);
                 });
                 view->List1->Clear();
             }
@@ -213,6 +224,13 @@ void LoadCategoryTree()
     }
     tv->EnsureVisible(tv->LastAdded());
     CloseDataBase();
+}
+
+QTreeWidgetItem *RecipeNode(const QString &category, qint64 row)
+{
+    if (!view || !view->Tv)
+        return nullptr;
+    return view->Tv->ChildOfRow(view->Tv->Node(category), row);
 }
 
 } // namespace RecipeBas

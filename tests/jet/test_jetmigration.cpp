@@ -3,6 +3,7 @@
 
 #include "JetTestFiles.h"
 #include "platform/jet/JetFile.h"
+#include "store/Catalog.h"
 #include "store/JetMigration.h"
 
 #include <QProcess>
@@ -215,6 +216,13 @@ void TestJetMigration::tool()
                  out.contains(QStringLiteral("came across as \"?\"")),
              qPrintable(out));
     QCOMPARE(sameAsJet(target, jetFile(Recipes)), 126);
+    {
+        // Every recipe that came across can be found.
+        auto db = dao::DBEngine::OpenDatabase(target, false, true, kxtest::Connect);
+        QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Current);
+        QCOMPARE(Catalog::Find(*db, QStringLiteral("category:soups")).total, 6);
+        QCOMPARE(Catalog::Find(*db, QStringLiteral("category:\"cakes & pies\"")).total, 120);
+    }
     QCOMPARE(kxtest::readCategory(target, QStringLiteral("Soups"))[4],
              (QStringList{"Empty memo", "", "", "<null>"}));
     QCOMPARE(filesIn(m_dir->path()), QStringList{"Recipe.mdb"}); // no temporary file left

@@ -7,6 +7,7 @@
 #include "MainFixture.h"
 #include "TestSupport.h"
 #include "store/Backup.h"
+#include "store/Catalog.h"
 #include "store/RecipeBas.h"
 
 #include <QDir>
@@ -46,6 +47,29 @@ struct Figures
     int recordsLost = 0;
     int backupsChecked = 0;
 };
+
+// The find index holds exactly the recipes of the file, each as it is now: one entry per
+// recipe, and each recipe found by the author its version carries, in its own category.
+QString indexProblem(const QString &file, const State &found)
+{
+    auto db = dao::DBEngine::OpenDatabase(file, false, true, kxtest::Connect);
+    if (Catalog::IndexStatus(*db) != Catalog::IndexState::Current)
+        return QStringLiteral("the find index is no longer current");
+    if (Catalog::Find(*db, QStringLiteral("cook")).total != kxrel::recipeCount(found))
+        return QStringLiteral("the find index holds %1 recipes, the file %2")
+            .arg(Catalog::Find(*db, QStringLiteral("cook")).total)
+            .arg(kxrel::recipeCount(found));
+    for (auto c = found.cbegin(); c != found.cend(); ++c) {
+        for (auto r = c->cbegin(); r != c->cend(); ++r) {
+            const QString author = kxrel::recipeTexts(r.key(), r.value())[1];
+            const Catalog::Found hits =
+                Catalog::Find(*db, QStringLiteral("author:\"%1\"").arg(author));
+            if (hits.total != 1 || hits.hits[0].id.category != c.key())
+                return QStringLiteral("the find index does not hold %1 in %2").arg(author, c.key());
+        }
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -133,6 +157,9 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
     }
     if (open && found == landed && landed != expected)
         ++figures.inFlightLanded;
+    const QString index = indexProblem(file, found);
+    if (!index.isEmpty())
+        QTest::qFail(qPrintable(index), __FILE__, __LINE__);
 
     // Lost: a recipe whose change had returned that is missing or older in the file (the one
     // in flight may have changed or deleted it).

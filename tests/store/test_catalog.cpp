@@ -1,9 +1,10 @@
 // The data API and the find index against real database files: recipes reached by their row,
 // the index kept in step by every write, made again when missing or damaged, and queries
 // folded, limited and never an error.
-#include "TestSupport.h"
+#include "StoreFixture.h"
+#include "platform/dao/TextIndex.h"
 #include "store/Catalog.h"
-#include "store/RecipeBas.h"
+#include "store/IndexBuilder.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -46,6 +47,9 @@ private slots:
     void hostileQueriesFindOrNotButNeverFail();
     void anIndexMissingOrDamagedIsMadeAgain_data();
     void anIndexMissingOrDamagedIsMadeAgain();
+    void aBuilderMakesTheIndexOnItsOwnThread();
+    void treeNodesCarryTheirRows_data();
+    void treeNodesCarryTheirRows();
 
 private:
     std::unique_ptr<dao::Database> open()
@@ -234,5 +238,51 @@ void TestCatalog::anIndexMissingOrDamagedIsMadeAgain()
     QCOMPARE(find(QStringLiteral("crème")).size(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestCatalog)
+void TestCatalog::aBuilderMakesTheIndexOnItsOwnThread()
+{
+    {
+        auto db = open();
+        dao::TextIndex::Drop(*db);
+    }
+    IndexBuilder builder(m_file, kxtest::Connect, true);
+    QSignalSpy finished(&builder, &IndexBuilder::finished);
+    builder.start();
+    QVERIFY(finished.wait(20000));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(find(QStringLiteral("tomato")).size(), 2);
+}
+
+void TestCatalog::treeNodesCarryTheirRows_data()
+{
+    QTest::addColumn<bool>("readAhead");
+    QTest::newRow("load") << false;
+    QTest::newRow("reads made ahead at start-up") << true;
+}
+
+void TestCatalog::treeNodesCarryTheirRows()
+{
+    QFETCH(bool, readAhead);
+    StoreFixture f;
+    f.make({{QStringLiteral("Soups"),
+             {row(QStringLiteral("Tomato soup ")), row(QStringLiteral("Leek soup ")),
+              row(QStringLiteral("Tomato soup "))}}});
+    if (readAhead) {
+        auto db = dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect);
+        auto reads = RecipeBas::ReadTreeAhead(*db);
+        RecipeBas::OfferOpenDatabase(RecipeBas::DataPath, std::move(db), std::move(reads));
+    }
+    RecipeBas::LoadTree();
+    auto db = dao::DBEngine::OpenDatabase(f.file(), false, true, kxtest::Connect);
+    const QList<Catalog::Recipe> soups = Catalog::Recipes(*db, QStringLiteral("Soups"));
+    QTreeWidgetItem *category = f.tree.Node(QStringLiteral("Soups"));
+    for (int i = 0; i < 3; ++i) {
+        // Found by the category without regard to case, as the tree keys it.
+        QTreeWidgetItem *node = RecipeBas::RecipeNode(QStringLiteral("SOUPS"), soups[i].id.row);
+        QCOMPARE(category->indexOfChild(node), i);
+        QCOMPARE(vb::TreeView::Row(node), soups[i].id.row);
+    }
+    QVERIFY(!RecipeBas::RecipeNode(QStringLiteral("Soups"), soups[2].id.row + 1));
+}
+
+QTEST_MAIN(TestCatalog)
 #include "test_catalog.moc"

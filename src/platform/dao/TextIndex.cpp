@@ -177,7 +177,16 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
             continue;
         qint64 after = std::numeric_limits<qint64>::min();
         for (;;) {
-            const qint64 n = indexBatch(conn, table, fields, &after, batchRows);
+            qint64 n = 0;
+            try {
+                n = indexBatch(conn, table, fields, &after, batchRows);
+            } catch (const Error &e) {
+                // A table of another program this engine cannot walk (no row numbers) is
+                // left out, as the engine cannot open it either.
+                if (e.number() != errEngine)
+                    throw;
+                break;
+            }
             if (n < 0)
                 return false;
             done += n;

@@ -21,6 +21,8 @@ public:
     {
     }
 
+    void setRow(qint64 row) { m_row = row; }
+
     QVariant data(int column, int role) const override
     {
         if (column == 0) {
@@ -38,6 +40,8 @@ public:
                 return m_selectedImage;
             case Qt::DecorationRole:
                 return m_icon;
+            case TreeView::RowRole:
+                return m_row ? QVariant(*m_row) : QVariant();
             default:
                 break;
             }
@@ -71,6 +75,9 @@ public:
         case Qt::DecorationRole:
             m_icon = value.value<QIcon>();
             break;
+        case TreeView::RowRole:
+            m_row = value.isValid() ? std::optional<qint64>(value.toLongLong()) : std::nullopt;
+            break;
         default:
             QTreeWidgetItem::setData(column, role, value);
             return;
@@ -85,6 +92,7 @@ private:
     NodeKind m_kind;
     int m_image;
     int m_selectedImage;
+    std::optional<qint64> m_row;
 };
 
 } // namespace
@@ -184,7 +192,7 @@ QTreeWidgetItem *TreeView::AddChild(const QString &relativeKey, NodeKind kind, c
 }
 
 void TreeView::AddChildren(const QString &relativeKey, NodeKind kind, const QStringList &texts,
-                           int image, int selectedImage)
+                           int image, int selectedImage, const QList<qint64> &rows)
 {
     if (texts.isEmpty())
         return;
@@ -193,21 +201,23 @@ void TreeView::AddChildren(const QString &relativeKey, NodeKind kind, const QStr
         throw std::invalid_argument("Element not found");
     if (parent->isExpanded()) {
         RealizeChildren(parent);
-        m_lastAdded = insertChildren(parent, kind, texts, image, selectedImage);
+        m_lastAdded = insertChildren(parent, kind, texts, rows, image, selectedImage);
         m_lastParent = nullptr;
         return;
     }
     auto waiting = m_waiting.find(parent);
-    if (waiting != m_waiting.end() && (waiting->kind != kind || waiting->image != image ||
-                                       waiting->selectedImage != selectedImage)) {
+    if (waiting != m_waiting.end() &&
+        (waiting->kind != kind || waiting->image != image ||
+         waiting->selectedImage != selectedImage || waiting->rows.isEmpty() != rows.isEmpty())) {
         RealizeChildren(parent);
         waiting = m_waiting.end();
     }
     if (waiting == m_waiting.end()) {
-        m_waiting.insert(parent, Waiting{kind, texts, image, selectedImage});
+        m_waiting.insert(parent, Waiting{kind, texts, rows, image, selectedImage});
         parent->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
     } else {
         waiting->texts += texts;
+        waiting->rows += rows;
     }
     m_lastAdded = nullptr;
     m_lastParent = parent;
@@ -228,8 +238,8 @@ void TreeView::RealizeChildren(QTreeWidgetItem *node)
     const Waiting children = *waiting;
     m_waiting.erase(waiting);
     node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
-    QTreeWidgetItem *last =
-        insertChildren(node, children.kind, children.texts, children.image, children.selectedImage);
+    QTreeWidgetItem *last = insertChildren(node, children.kind, children.texts, children.rows,
+                                           children.image, children.selectedImage);
     if (node == m_lastParent) {
         m_lastAdded = last;
         m_lastParent = nullptr;
@@ -245,14 +255,20 @@ int TreeView::ChildCount(const QTreeWidgetItem *node) const
 }
 
 QTreeWidgetItem *TreeView::insertChildren(QTreeWidgetItem *parent, NodeKind kind,
-                                          const QStringList &texts, int image, int selectedImage)
+                                          const QStringList &texts, const QList<qint64> &rows,
+                                          int image, int selectedImage)
 {
     // One icon shared by every recipe node, and one insertion for the whole category.
     const QIcon icon = nodeIcon(image, selectedImage);
     QList<QTreeWidgetItem *> nodes;
     nodes.reserve(texts.size());
-    for (const QString &text : texts)
-        nodes.append(new TreeNode(kind, QString(), text, image, selectedImage, icon));
+    const bool withRows = rows.size() == texts.size();
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        auto *node = new TreeNode(kind, QString(), texts[i], image, selectedImage, icon);
+        if (withRows)
+            node->setRow(rows[i]);
+        nodes.append(node);
+    }
     const bool rebuilding = m_rebuilding;
     m_rebuilding = true;
     parent->addChildren(nodes);
@@ -284,6 +300,24 @@ QString TreeView::Key(const QTreeWidgetItem *node)
 NodeKind TreeView::Kind(const QTreeWidgetItem *node)
 {
     return node ? NodeKind(node->data(0, KindRole).toInt()) : NodeKind::Root;
+}
+
+std::optional<qint64> TreeView::Row(const QTreeWidgetItem *node)
+{
+    const QVariant row = node ? node->data(0, RowRole) : QVariant();
+    return row.isValid() ? std::optional<qint64>(row.toLongLong()) : std::nullopt;
+}
+
+QTreeWidgetItem *TreeView::ChildOfRow(QTreeWidgetItem *parent, qint64 row)
+{
+    if (!parent)
+        return nullptr;
+    RealizeChildren(parent);
+    for (int i = 0; i < parent->childCount(); ++i) {
+        if (Row(parent->child(i)) == row)
+            return parent->child(i);
+    }
+    return nullptr;
 }
 
 } // namespace vb

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QTreeWidget>
 
+#include <optional>
+
 namespace vb {
 
 // A list of pictures addressed from 1, as the tree's nodes name them.
@@ -49,7 +51,8 @@ public:
         KeyRole = Qt::UserRole + 1,
         KindRole,
         ImageRole,
-        SelectedImageRole
+        SelectedImageRole,
+        RowRole // a recipe's row in its table, when the load gave it
     };
 
     explicit TreeView(QWidget *parent = nullptr);
@@ -64,9 +67,10 @@ public:
     // Adds a child at the end of the node with key relativeKey (error when there is none).
     QTreeWidgetItem *AddChild(const QString &relativeKey, NodeKind kind, const QString &key,
                               const QString &text, int image, int selectedImage);
-    // Adds many children at once, all with the same images and no key (the recipes).
+    // Adds many children at once, all with the same images and no key (the recipes); rows, when
+    // given, one per text, is what each node carries as its row (Row).
     void AddChildren(const QString &relativeKey, NodeKind kind, const QStringList &texts, int image,
-                     int selectedImage);
+                     int selectedImage, const QList<qint64> &rows = {});
     // Scrolls the node into view and expands its ancestors.
     void EnsureVisible(QTreeWidgetItem *node);
     // The node added last; children still waiting become nodes for it.
@@ -80,6 +84,9 @@ public:
     QTreeWidgetItem *Node(const QString &key) const;
     static QString Key(const QTreeWidgetItem *node);
     static NodeKind Kind(const QTreeWidgetItem *node);
+    static std::optional<qint64> Row(const QTreeWidgetItem *node);
+    // The child of that row, its waiting siblings made into nodes first; null when none.
+    QTreeWidgetItem *ChildOfRow(QTreeWidgetItem *parent, qint64 row);
 
 signals:
     void NodeClick(QTreeWidgetItem *node);
@@ -93,19 +100,21 @@ private:
     QIcon nodeIcon(int image, int selectedImage) const;
     // Makes and inserts the nodes (texts is never empty); the last of them.
     QTreeWidgetItem *insertChildren(QTreeWidgetItem *parent, NodeKind kind,
-                                    const QStringList &texts, int image, int selectedImage);
+                                    const QStringList &texts, const QList<qint64> &rows, int image,
+                                    int selectedImage);
 
     // Children added to a node that is not expanded, not made yet.
     struct Waiting
     {
         NodeKind kind;
         QStringList texts;
+        QList<qint64> rows; // empty, or one per text
         int image;
         int selectedImage;
     };
 
     const ImageList *m_images = nullptr;
-    QHash<QString, QTreeWidgetItem *> m_keys; // keys folded to lower case
+    QHash<QString, QTreeWidgetItem *> m_keys;          // keys folded to lower case
     QHash<const QTreeWidgetItem *, Waiting> m_waiting; // emptied by Clear, with the nodes
     QTreeWidgetItem *m_lastAdded = nullptr;
     QTreeWidgetItem *m_lastParent = nullptr; // set while the node added last is still waiting
