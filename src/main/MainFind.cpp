@@ -21,22 +21,6 @@ Catalog::Found findRecipes(const QString &query)
     return Catalog::Find(*RecipeBas::db, query);
 }
 
-// The node of a recipe: the tree lists a category's recipes in stored order.
-QTreeWidgetItem *recipeNode(vb::TreeView *tv, const Catalog::RecipeId &id)
-{
-    QTreeWidgetItem *category = tv->Node(id.category);
-    if (!category)
-        return nullptr;
-    if (!RecipeBas::db)
-        RecipeBas::OpenRecipeDataBase();
-    const QList<Catalog::Recipe> recipes = Catalog::Recipes(*RecipeBas::db, id.category);
-    const auto at = std::find_if(recipes.begin(), recipes.end(),
-                                 [&id](const Catalog::Recipe &r) { return r.id == id; });
-    tv->RealizeChildren(category);
-    const int index = int(at - recipes.begin());
-    return index < category->childCount() ? category->child(index) : nullptr;
-}
-
 } // namespace
 
 QAction *MainForm::addTreeCommand(const QString &text, void (MainForm::*command)(),
@@ -81,7 +65,7 @@ QString MainForm::ShowFoundRecipe(const Catalog::RecipeId &id)
     if (delcatagroy->isVisibleTo(this))
         return QStringLiteral("The tree shows only the categories while one is chosen for "
                               "deletion. Press Cancel there first, then choose the recipe again.");
-    QTreeWidgetItem *node = recipeNode(Tv, id);
+    QTreeWidgetItem *node = RecipeBas::RecipeNode(id.category, id.row);
     if (!node)
         return QStringLiteral("This recipe is not in the tree any more.");
     // Opens its category and scrolls to it; the node click below shows it, once.

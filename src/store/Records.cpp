@@ -46,13 +46,28 @@ QString fieldText(int field)
     return rs->Fields(field).Value().toString();
 }
 
+// Makes the record of that row current when it is still the recipe of that name.
+bool moveToRow(qint64 row, const QString &name)
+{
+    if (row <= 0)
+        return false;
+    try {
+        rs->SetBookmark(row);
+        return vb::Trim(fieldText(0)) == name;
+    } catch (const dao::Error &) {
+        return false; // gone: the first of that name is the one
+    }
+}
+
 } // namespace
 
-void ShowRecipe(const QString &category, const QString &name)
+void ShowRecipe(const QString &category, const QString &name, qint64 row)
 {
     openCategory(category);
-    rs->MoveFirst();
-    const long count = rs->RecordCount();
+    const bool atRow = moveToRow(row, name);
+    if (!atRow)
+        rs->MoveFirst();
+    const long count = atRow ? 1 : rs->RecordCount();
     for (long counter = 1; counter <= count; ++counter) {
         if (name == vb::Trim(fieldText(0))) {
             // The name is shown as stored, trailing blank included; the others trimmed.
@@ -79,14 +94,16 @@ void AddRecipe(const QString &category)
     CloseDataBase();
 }
 
-bool UpdateRecipe(const QString &category, const QString &name)
+bool UpdateRecipe(const QString &category, const QString &name, qint64 row)
 {
     openCategory(category);
     const QString wanted = vb::Trim(name);
-    bool found = false;
-    vb::ResumeNext([] { rs->MoveFirst(); });
+    bool found = moveToRow(row, wanted);
     long count = 0;
-    vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    if (!found) {
+        vb::ResumeNext([] { rs->MoveFirst(); });
+        vb::ResumeNext([&count] { count = rs->RecordCount(); });
+    }
     for (long counter = 1; counter <= count; ++counter) {
         bool match = false;
         vb::ResumeNext([&] { match = vb::Trim(fieldText(0)) == wanted; });
