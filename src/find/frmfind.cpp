@@ -214,6 +214,19 @@ void frmfind::choose(const QModelIndex &index)
     setStatus(lblstatus, refusal);
 }
 
+void frmfind::IndexProgress(qint64 done, qint64 total, const QString &error)
+{
+    if (done >= 0) {
+        const QLocale locale;
+        setStatus(lblstatus, QStringLiteral("Making the find index: %1 of %2 recipes")
+                                 .arg(locale.toString(done), locale.toString(total)));
+        return;
+    }
+    search();
+    if (!error.isEmpty())
+        setStatus(lblstatus, QStringLiteral("The find index could not be made: ") + error);
+}
+
 void frmfind::Activate()
 {
     show();

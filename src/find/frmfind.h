@@ -45,6 +45,9 @@ public:
     void Refresh();
     // Chooses the recipe of the current row (the first when none is current).
     void ChooseCurrent();
+    // How far the making of the find index is; done < 0 when it has ended (error: why it
+    // failed, "" when it is made), and the query is asked again.
+    void IndexProgress(qint64 done, qint64 total, const QString &error = QString());
 
     const FindResults *results() const { return m_results; }
 

@@ -5,13 +5,19 @@
 #include "controls/xpcmdbutton.h"
 #include "find/frmfind.h"
 #include "platform/vb/TextBox.h"
+#include "store/Backup.h"
 #include "store/Catalog.h"
+#include "store/IndexBuilder.h"
 #include "store/RecipeBas.h"
 
 #include <QAction>
+#include <QPointer>
 #include <QSignalBlocker>
 
 namespace {
+
+// The find index being made, while it is.
+QPointer<IndexBuilder> g_indexBuilder;
 
 // Each key press asks again; the database the last routine opened is used while it is open.
 Catalog::Found findRecipes(const QString &query)
@@ -54,6 +60,38 @@ void MainForm::OpenFind()
         m_find = new frmfind(
             findRecipes, [this](const Catalog::RecipeId &id) { return ShowFoundRecipe(id); }, this);
     FindWindow()->Activate();
+    makeFindIndex();
+}
+
+void MainForm::makeFindIndex()
+{
+    // A file without the index (made before it, a backup put back) or with one left unfinished
+    // gets it when finding is first wanted: on a thread of its own, the window usable
+    // meanwhile, the find window telling how far it is.
+    if (g_indexBuilder)
+        return;
+    try {
+        if (!RecipeBas::db)
+            RecipeBas::OpenRecipeDataBase();
+        if (Catalog::IndexStatus(*RecipeBas::db) == Catalog::IndexState::Current)
+            return;
+        RecipeBas::KeepBackupBeforeChange();
+    } catch (const std::exception &e) {
+        FindWindow()->IndexProgress(-1, -1, QString::fromUtf8(e.what()));
+        return;
+    }
+    g_indexBuilder =
+        new IndexBuilder(RecipeBas::DataBaseFile(), RecipeBas::ConnectString, false, this);
+    connect(g_indexBuilder, &IndexBuilder::progress, this, [this](qint64 done, qint64 total) {
+        if (m_find)
+            FindWindow()->IndexProgress(done, total);
+    });
+    connect(g_indexBuilder, &IndexBuilder::finished, this, [this](bool, const QString &error) {
+        g_indexBuilder->deleteLater();
+        if (m_find)
+            FindWindow()->IndexProgress(-1, -1, error);
+    });
+    g_indexBuilder->start();
 }
 
 QString MainForm::ShowFoundRecipe(const Catalog::RecipeId &id)

@@ -118,6 +118,7 @@ private:
     void setTabOrder();
     void connectCommands();
     void addTreeCommands();
+    void makeFindIndex();
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database

@@ -4,6 +4,7 @@
 
 #include "find/FindResults.h"
 #include "find/frmfind.h"
+#include "platform/dao/TextIndex.h"
 #include "skin/xp_canvas.h"
 
 #include <QAccessible>
@@ -54,6 +55,7 @@ private slots:
     void opensByKeysAndTreeMenu();
     void resultsFollowTheTyping_data();
     void resultsFollowTheTyping();
+    void fileWithoutTheIndexGetsItAndFinds();
     void chosenRecipeIsShownAsItsNodeClick_data();
     void chosenRecipeIsShownAsItsNodeClick();
     void addOrEditKeepsTheTypedText();
@@ -157,6 +159,17 @@ void TestFind::resultsFollowTheTyping()
         QVERIFY2(item.startsWith(first), qPrintable(item));
         QVERIFY2(!item.contains(Catalog::MarkStart), qPrintable(item));
     }
+}
+
+void TestFind::fileWithoutTheIndexGetsItAndFinds()
+{
+    MainFixture f;
+    kxtest::makeDatabase(f.file(), kitchen());
+    dao::TextIndex::Drop(*dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect));
+    f.start();
+    frmfind *window = find(f, QStringLiteral("leek"));
+    QTRY_COMPARE(window->lblcount->text(), QStringLiteral("2 recipes found"));
+    QVERIFY(window->lblstatus->text().isEmpty());
 }
 
 void TestFind::chosenRecipeIsShownAsItsNodeClick_data()
