@@ -64,17 +64,8 @@ private slots:
     void snippetPieces();
 
 private:
-    static void open(MainFixture &f);
     static frmfind *find(MainFixture &f, const QString &query);
 };
-
-// The kitchen, with its find index made.
-void TestFind::open(MainFixture &f)
-{
-    kxtest::makeDatabase(f.file(), kitchen());
-    Catalog::EnsureIndex(*dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect));
-    f.start();
-}
 
 frmfind *TestFind::find(MainFixture &f, const QString &query)
 {
@@ -99,7 +90,7 @@ void TestFind::opensByKeysAndTreeMenu()
 {
     QFETCH(QString, how);
     MainFixture f;
-    open(f);
+    f.open(kitchen());
     f.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
     const QList<QRect> before = places(f.form.get());
@@ -145,7 +136,7 @@ void TestFind::resultsFollowTheTyping()
     QFETCH(QString, count);
     QFETCH(QString, first);
     MainFixture f;
-    open(f);
+    f.open(kitchen());
     frmfind *window = find(f, query);
     QCOMPARE(window->lblcount->text(), count);
     QCOMPARE(window->lblcount->accessibleName(), count);
@@ -192,7 +183,7 @@ void TestFind::chosenRecipeIsShownAsItsNodeClick()
     QFETCH(QString, how);
     QFETCH(int, node);
     MainFixture f;
-    open(f);
+    f.open(kitchen());
     // From a category not open yet: it opens.
     frmfind *window = find(f, QStringLiteral("carrots"));
     QTest::keyClick(window->txtquery, Qt::Key_Return);
@@ -231,7 +222,7 @@ void TestFind::chosenRecipeIsShownAsItsNodeClick()
 void TestFind::addOrEditKeepsTheTypedText()
 {
     MainFixture f;
-    open(f);
+    f.open(kitchen());
     f.clickNode(f.recipe(QStringLiteral("Soups"), 2));
     for (xpcmdbutton *mode : {f.form->Edit, f.form->add}) {
         f.click(mode);
@@ -249,7 +240,7 @@ void TestFind::addOrEditKeepsTheTypedText()
 void TestFind::editOfTheChosenOneOfOneNameSavesIntoIt()
 {
     MainFixture f;
-    open(f);
+    f.open(kitchen());
     QTest::keyClick(find(f, QStringLiteral("cream"))->txtquery, Qt::Key_Return);
     f.click(f.form->Edit);
     f.form->Text2->SetText(QStringLiteral("Bo"));
