@@ -180,7 +180,8 @@ void dropFloor(const QString &path)
     file.exec("DROP TABLE floor_fts");
 }
 
-// The floor of a keystroke: the count and the 200 best entries, through bare statements.
+// The floor of a keystroke: the count and the 200 first entries in the same order (ranked when
+// 2,000 or fewer match, else the newest), through bare statements.
 double floorKeystroke(SqliteFile &file, const QString &match)
 {
     const QByteArray expr = match.toUtf8();
@@ -188,10 +189,13 @@ double floorKeystroke(SqliteFile &file, const QString &match)
         sqlite3_stmt *count = file.prepare("SELECT count(*) FROM _kx_find WHERE _kx_find MATCH ?1");
         sqlite3_bind_text(count, 1, expr.constData(), int(expr.size()), SQLITE_STATIC);
         check(sqlite3_step(count) == SQLITE_ROW, "floor: count");
+        const bool ranked = sqlite3_column_int64(count, 0) <= 2000;
         sqlite3_finalize(count);
-        sqlite3_stmt *hits =
-            file.prepare("SELECT rowid FROM _kx_find WHERE _kx_find MATCH ?1 ORDER BY "
-                         "bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0) LIMIT 200");
+        sqlite3_stmt *hits = file.prepare(
+            ranked ? "SELECT rowid FROM _kx_find WHERE _kx_find MATCH ?1 ORDER BY "
+                     "bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0) LIMIT 200"
+                   : "SELECT rowid FROM _kx_find WHERE _kx_find MATCH ?1 ORDER BY rowid DESC "
+                     "LIMIT 200");
         sqlite3_bind_text(hits, 1, expr.constData(), int(expr.size()), SQLITE_STATIC);
         while (sqlite3_step(hits) == SQLITE_ROW) {
         }

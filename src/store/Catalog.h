@@ -64,7 +64,7 @@ struct Hit
 
 struct Found
 {
-    QList<Hit> hits; // best first
+    QList<Hit> hits; // best first; the newest first when very many match
     int total = 0;   // every recipe that matches, beyond the hits given
     // False while the index is missing or being built: the hits are those indexed so far.
     bool complete = true;

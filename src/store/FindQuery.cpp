@@ -1,6 +1,5 @@
 #include "FindQuery.h"
 
-#include "platform/dao/TextFold.h"
 #include "platform/dao/TextIndex.h"
 
 namespace {
@@ -107,38 +106,6 @@ QString FindQuery::Fold(const QString &word)
     return folded.toCaseFolded();
 }
 
-QList<QPair<qsizetype, qsizetype>> FindQuery::Words(const QString &text)
-{
-    QList<QPair<qsizetype, qsizetype>> words;
-    qsizetype start = -1;
-    const auto close = [&](qsizetype at) {
-        if (start >= 0)
-            words.append({start, at - start});
-        start = -1;
-    };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        char32_t code = c.unicode();
-        qsizetype width = 1;
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(c, text[i + 1]);
-            width = 2;
-        }
-        if (dao::IsUnspacedScript(code)) {
-            close(i);
-            words.append({i, width});
-        } else if (QChar::isLetterOrNumber(code) || QChar::isMark(code)) {
-            if (start < 0)
-                start = i;
-        } else {
-            close(i);
-        }
-        i += width - 1;
-    }
-    close(text.size());
-    return words;
-}
-
 FindQuery::FindQuery(const QString &typed)
 {
     bool endsOpen = false;
@@ -147,7 +114,11 @@ FindQuery::FindQuery(const QString &typed)
     for (qsizetype t = 0; t < list.size(); ++t) {
         const Term &term = list[t];
         const QString text = dao::TextForIndex(term.text);
-        const auto words = Words(text);
+        QList<QPair<qsizetype, qsizetype>> words;
+        ForEachWord(text, [&](qsizetype start, qsizetype length) {
+            words.append({start, length});
+            return true;
+        });
         if (words.isEmpty())
             continue; // nothing the index could match
         QString phrase = text;

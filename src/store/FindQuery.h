@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/dao/TextFold.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -27,9 +29,10 @@ public:
 
     // A word as the snippet compares it: compatibility forms, case and accents folded.
     static QString Fold(const QString &word);
-    // The words of a text: [start, length) pairs of runs of letters and digits, each
-    // character of a script written without spaces a word of its own.
-    static QList<QPair<qsizetype, qsizetype>> Words(const QString &text);
+    // Calls fn(start, length) for each word of the text, in order, while it returns true: runs
+    // of letters, digits and marks, each character of a script written without spaces a word
+    // of its own.
+    template <typename Fn> static void ForEachWord(QStringView text, Fn &&fn);
 
     // At most this many terms are read, and this many characters: a query is typed.
     static constexpr int MaxTerms = 32;
@@ -40,3 +43,36 @@ private:
     QSet<QString> m_words;
     QString m_prefix;
 };
+
+template <typename Fn> void FindQuery::ForEachWord(QStringView text, Fn &&fn)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        char32_t code = c.unicode();
+        qsizetype width = 1;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(c, text[i + 1]);
+            width = 2;
+        }
+        // Plain ASCII, most of a recipe, is told apart without the Unicode tables.
+        const bool unspaced = code >= 0x80 && dao::IsUnspacedScript(code);
+        const bool inWord =
+            code < 0x80
+                ? (code >= u'0' && code <= u'9') || ((code | 0x20) >= u'a' && (code | 0x20) <= u'z')
+                : !unspaced && (QChar::isLetterOrNumber(code) || QChar::isMark(code));
+        if (inWord) {
+            if (start < 0)
+                start = i;
+        } else {
+            if (start >= 0 && !fn(start, i - start))
+                return;
+            start = -1;
+            if (unspaced && !fn(i, width))
+                return;
+        }
+        i += width - 1;
+    }
+    if (start >= 0)
+        fn(start, text.size() - start);
+}

@@ -31,13 +31,21 @@ bool matches(QStringView word, const FindQuery &query)
     return false;
 }
 
-QString oneLine(QString text)
+// Line breaks, tabs and stray marks become blanks, and runs of blanks one blank.
+QString oneLine(QStringView text)
 {
-    for (QChar &c : text) {
+    QString out;
+    out.reserve(text.size());
+    bool blank = false;
+    for (QChar c : text) {
         if (c.unicode() < 0x20 || c == Catalog::MarkStart || c == Catalog::MarkEnd)
             c = QLatin1Char(' ');
+        if (c == QLatin1Char(' ') && blank)
+            continue;
+        blank = c == QLatin1Char(' ');
+        out += c;
     }
-    return text.simplified();
+    return out;
 }
 
 } // namespace
@@ -45,34 +53,35 @@ QString oneLine(QString text)
 QString Snippet(const std::array<QString, 4> &fields, const FindQuery &query)
 {
     for (const int f : {2, 3, 0, 1}) {
-        const QString text = oneLine(fields[size_t(f)]);
-        const auto words = FindQuery::Words(text);
+        const QString text = vb::Trim(fields[size_t(f)]);
+        // The first word that matches; the text before it is not folded any further.
         qsizetype first = -1;
-        for (const auto &[start, length] : words) {
-            if (matches(QStringView(text).mid(start, length), query)) {
-                first = start;
-                break;
-            }
-        }
+        FindQuery::ForEachWord(text, [&](qsizetype start, qsizetype length) {
+            if (!matches(QStringView(text).mid(start, length), query))
+                return true;
+            first = start;
+            return false;
+        });
         if (first < 0)
             continue;
         qsizetype from = qMax<qsizetype>(0, first - Before);
-        // Start at a word's beginning.
         while (from > 0 && from < first && !text[from - 1].isSpace())
-            ++from;
+            ++from; // start at a word's beginning
         const qsizetype to = qMin(text.size(), from + Length);
+        const QStringView window = QStringView(text).mid(from, to - from);
         QString out = from > 0 ? QStringLiteral("… ") : QString();
-        qsizetype at = from;
-        for (const auto &[start, length] : words) {
-            if (start < from || start + length > to)
-                continue;
-            if (!matches(QStringView(text).mid(start, length), query))
-                continue;
-            out += text.mid(at, start - at) + Catalog::MarkStart + text.mid(start, length) +
-                   Catalog::MarkEnd;
-            at = start + length;
-        }
-        out += text.mid(at, to - at);
+        qsizetype at = 0;
+        FindQuery::ForEachWord(window, [&](qsizetype start, qsizetype length) {
+            if (start + length < window.size() || to == text.size()) {
+                if (matches(window.mid(start, length), query)) {
+                    out += oneLine(window.mid(at, start - at)) + Catalog::MarkStart +
+                           window.mid(start, length).toString() + Catalog::MarkEnd;
+                    at = start + length;
+                }
+            }
+            return true;
+        });
+        out += oneLine(window.mid(at));
         if (to < text.size())
             out += QStringLiteral(" …");
         return out;

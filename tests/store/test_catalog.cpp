@@ -98,6 +98,11 @@ void TestCatalog::recipesOfOneNameAreReachedEachByItsRow()
     const Catalog::Found found = Catalog::Find(*db, QStringLiteral("tomato basil"));
     QCOMPARE(found.hits.size(), 1);
     QCOMPARE(found.hits[0].id, basil);
+    // The snippet marks what matched, whole words only, accents and all.
+    const QChar a = Catalog::MarkStart, b = Catalog::MarkEnd;
+    QCOMPARE(found.hits[0].snippet, QStringLiteral("tomatoes, ") + a + "basil" + b);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("creme")).hits[0].snippet,
+             a + QStringLiteral("Crème") + b + " brûlée");
 
     Catalog::Recipe changed = *Catalog::Read(*db, cream);
     changed.ingredients = QStringLiteral("  tomatoes, parsley  ");

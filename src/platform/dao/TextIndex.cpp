@@ -286,53 +286,49 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
         if (skipping)
             bindSkipped(stmt);
     };
-    // The name weighs most, then the author and the category, then the rest. Entries are
-    // ranked and cut to the limit before their records are looked up.
-    const QString rank = QStringLiteral("bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0)");
-    Statement count, hits;
-    if (notSkipped.isEmpty()) {
-        count.prepare(conn.db(),
-                      QStringLiteral("SELECT count(*) FROM _kx_find WHERE _kx_find MATCH ?1"),
-                      conn.path, doing);
-        hits.prepare(conn.db(),
-                     QStringLiteral("SELECT d.tbl, d.row FROM (SELECT rowid AS doc, ") + rank +
-                         QStringLiteral(" AS score FROM _kx_find WHERE _kx_find MATCH ?1 "
-                                        "ORDER BY score, doc LIMIT ?2) AS m JOIN _kx_find_docs "
-                                        "AS d ON d.doc = m.doc ORDER BY m.score, m.doc"),
-                     conn.path, doing);
-    } else {
-        const QString from = QStringLiteral(" FROM _kx_find AS f JOIN _kx_find_docs AS d ON "
-                                            "d.doc = f.rowid WHERE _kx_find MATCH ?1") +
-                             notSkipped;
-        count.prepare(conn.db(), QStringLiteral("SELECT count(*), ?2") + from, conn.path, doing);
-        hits.prepare(conn.db(),
-                     QStringLiteral("SELECT d.tbl, d.row") + from + QStringLiteral(" ORDER BY ") +
-                         rank + QStringLiteral(", f.rowid LIMIT ?2"),
-                     conn.path, doing);
-    }
-    bindAll(count, skipping);
+    constexpr qint64 RankedAtMost = 2000;
+    // Ranking weighs every entry that matches, which a word found in most recipes makes as
+    // slow as reading them all: past RankedAtMost matches the newest come first instead, and
+    // the person types on. Ranked, the name weighs most, then the author and the category.
+    // Entries are ordered and cut to the limit before their records are looked up.
+    const QString from = notSkipped.isEmpty()
+                             ? QStringLiteral(" FROM _kx_find AS f WHERE _kx_find MATCH ?1")
+                             : QStringLiteral(" FROM _kx_find AS f JOIN _kx_find_docs AS d ON "
+                                              "d.doc = f.rowid WHERE _kx_find MATCH ?1") +
+                                   notSkipped;
+    Statement count;
+    count.prepare(conn.db(), QStringLiteral("SELECT count(*)") + from, conn.path, doing);
+    bindAll(count, false);
     result.total = count.step() ? count.columnInt64(0) : 0;
     count.reset();
+    if (result.total == 0)
+        return result;
+    // Ranked: by score, ties by entry. Newest first: by entry, backwards, which the index
+    // walks without sorting.
+    const bool ranked = result.total <= RankedAtMost;
+    const QString key =
+        ranked ? QStringLiteral("bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0)") : QStringLiteral("0");
+    Statement hits;
+    hits.prepare(
+        conn.db(),
+        QStringLiteral("SELECT d.tbl, d.row FROM (SELECT f.rowid AS doc, ") + key +
+            QStringLiteral(" AS k") + from +
+            (ranked ? QStringLiteral(" ORDER BY k, doc") : QStringLiteral(" ORDER BY doc DESC")) +
+            QStringLiteral(" LIMIT ?2) AS m JOIN _kx_find_docs AS d ON d.doc = m.doc "
+                           "ORDER BY m.k, ") +
+            (ranked ? QStringLiteral("m.doc") : QStringLiteral("m.doc DESC")),
+        conn.path, doing);
     bindAll(hits, true);
     while (hits.step())
         result.hits.append({hits.columnText(0), hits.columnInt64(1), {}});
     hits.reset();
 
-    // The records themselves, one look-up each, by a statement per table.
-    QHash<QString, std::shared_ptr<Statement>> readers;
+    // The records themselves, one look-up each, by a statement per table kept from one
+    // search to the next.
     for (Hit &hit : result.hits) {
-        std::shared_ptr<Statement> &reader = readers[hit.table];
-        if (!reader) {
-            QList<Field> fields;
-            if (conn.tableWithFields(hit.table, &fields).isEmpty())
-                continue;
-            reader = std::make_shared<Statement>();
-            reader->prepare(conn.db(),
-                            TextIndexKeeper::selectSql(hit.table, fields) +
-                                QStringLiteral(" WHERE ") + detail::rowidAlias(fields) +
-                                QStringLiteral(" = ?1"),
-                            conn.path, doing);
-        }
+        Statement *reader = conn.textIndex.reader(hit.table);
+        if (!reader)
+            continue;
         reader->bindInt64(1, hit.row);
         if (reader->step())
             hit.fields = TextIndexKeeper::fieldsOf(*reader, 1);

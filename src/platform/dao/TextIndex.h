@@ -46,7 +46,7 @@ public:
     // call, and an estimate of how many it will index; returning false stops, and the next
     // call goes on from there. Returns whether the index is current.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
-    static bool Build(Database &db, const Progress &progress = {}, int batchRows = 1000);
+    static bool Build(Database &db, const Progress &progress = {}, int batchRows = 2000);
 
     // Checks the index's own structure and that it has one entry per record it stands for;
     // when it does not, drops it (Build makes it again). Returns whether it was damaged.
@@ -72,7 +72,8 @@ public:
         bool complete = false; // the index holds every record
     };
     // The records matching `match` (an FTS5 expression), best first (bm25, the name weighing
-    // most), at most `limit`, with the count of all; records of the tables in `skip` are left
+    // most; when more than 2,000 match, ranking them all would take too long, and the newest
+    // come first), at most `limit`, with the count of all; records of the tables in `skip` are left
     // out of both. An expression the index cannot take raises errEngine; a missing index
     // finds nothing.
     static Result Search(Database &db, const QString &match, int limit,

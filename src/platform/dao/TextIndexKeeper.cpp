@@ -94,30 +94,22 @@ qint64 TextIndexKeeper::docOf(const QString &table, qint64 row)
     return doc;
 }
 
-void TextIndexKeeper::insertEntry(qint64 doc, const QString &table, const IndexedFields &values)
-{
-    prepareOnce(m_entryStmt, m_conn,
-                QStringLiteral("INSERT INTO _kx_find (rowid, f0, f1, f2, f3, tbl) "
-                               "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
-    m_entryStmt.bindInt64(1, doc);
-    for (int i = 0; i < 4; ++i)
-        m_entryStmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
-    m_entryStmt.bindText(6, TextForIndex(table));
-    m_entryStmt.run();
-}
-
 // The index keeps no copy of the text: an entry leaves it by being given again exactly as it
 // was indexed, which the record's values before the change are.
-void TextIndexKeeper::deleteEntry(qint64 doc, const QString &table, const IndexedFields &values)
+void TextIndexKeeper::writeEntry(bool remove, qint64 doc, const QString &table,
+                                 const IndexedFields &values)
 {
-    prepareOnce(m_deleteEntryStmt, m_conn,
-                QStringLiteral("INSERT INTO _kx_find (_kx_find, rowid, f0, f1, f2, f3, tbl) "
-                               "VALUES ('delete', ?1, ?2, ?3, ?4, ?5, ?6)"));
-    m_deleteEntryStmt.bindInt64(1, doc);
+    Statement &stmt = remove ? m_deleteEntryStmt : m_entryStmt;
+    prepareOnce(stmt, m_conn,
+                remove ? QStringLiteral("INSERT INTO _kx_find (_kx_find, rowid, f0, f1, f2, f3, "
+                                        "tbl) VALUES ('delete', ?1, ?2, ?3, ?4, ?5, ?6)")
+                       : QStringLiteral("INSERT INTO _kx_find (rowid, f0, f1, f2, f3, tbl) "
+                                        "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
+    stmt.bindInt64(1, doc);
     for (int i = 0; i < 4; ++i)
-        m_deleteEntryStmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
-    m_deleteEntryStmt.bindText(6, TextForIndex(table));
-    m_deleteEntryStmt.run();
+        stmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
+    stmt.bindText(6, TextForIndex(table));
+    stmt.run();
 }
 
 void TextIndexKeeper::index(const QString &table, qint64 row, const IndexedFields &values)
@@ -127,7 +119,7 @@ void TextIndexKeeper::index(const QString &table, qint64 row, const IndexedField
     m_insertDocStmt.bindText(1, table);
     m_insertDocStmt.bindInt64(2, row);
     m_insertDocStmt.run();
-    insertEntry(m_insertDocStmt.lastInsertRowid(), table, values);
+    writeEntry(false, m_insertDocStmt.lastInsertRowid(), table, values);
 }
 
 void TextIndexKeeper::added(const QString &table, qint64 row, const IndexedFields &values)
@@ -145,8 +137,8 @@ void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFie
         const qint64 doc = docOf(table, row);
         if (doc == 0)
             return;
-        deleteEntry(doc, table, before);
-        insertEntry(doc, table, after);
+        writeEntry(true, doc, table, before);
+        writeEntry(false, doc, table, after);
     });
 }
 
@@ -156,7 +148,7 @@ void TextIndexKeeper::removed(const QString &table, qint64 row, const IndexedFie
         const qint64 doc = docOf(table, row);
         if (doc == 0)
             return;
-        deleteEntry(doc, table, before);
+        writeEntry(true, doc, table, before);
         prepareOnce(m_deleteDocStmt, m_conn,
                     QStringLiteral("DELETE FROM _kx_find_docs WHERE doc = ?1"));
         m_deleteDocStmt.bindInt64(1, doc);
@@ -177,7 +169,7 @@ void TextIndexKeeper::droppingTable(const QString &table)
                         m_conn.path, doing);
         entries.bindText(1, table);
         while (entries.step())
-            deleteEntry(entries.columnInt64(0), table, fieldsOf(entries, 2));
+            writeEntry(true, entries.columnInt64(0), table, fieldsOf(entries, 2));
         entries.reset();
         Statement forget;
         forget.prepare(m_conn.db(), QStringLiteral("DELETE FROM _kx_find_docs WHERE tbl = ?1"),
@@ -187,8 +179,33 @@ void TextIndexKeeper::droppingTable(const QString &table)
     });
 }
 
+Statement *TextIndexKeeper::reader(const QString &table)
+{
+    const qint64 version = m_conn.schemaVersion();
+    if (version != m_readersVersion) {
+        m_readers.clear();
+        m_readersVersion = version;
+    }
+    std::shared_ptr<Statement> &stmt = m_readers[table];
+    if (!stmt) {
+        QList<Field> fields;
+        if (m_conn.tableWithFields(table, &fields).isEmpty() || rowidAlias(fields).isEmpty()) {
+            m_readers.remove(table);
+            return nullptr;
+        }
+        stmt = std::make_shared<Statement>();
+        stmt->prepare(m_conn.db(),
+                      selectSql(table, fields) + QStringLiteral(" WHERE ") + rowidAlias(fields) +
+                          QStringLiteral(" = ?1"),
+                      m_conn.path, QStringLiteral("finding recipes"));
+    }
+    return stmt.get();
+}
+
 void TextIndexKeeper::reset()
 {
+    m_readers.clear();
+    m_readersVersion = -1;
     m_knownVersion = -1;
     m_active = false;
     for (Statement *stmt :

@@ -3,10 +3,12 @@
 #include "Field.h"
 #include "Sqlite.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <array>
+#include <memory>
 
 namespace dao::detail {
 
@@ -34,6 +36,10 @@ public:
     // Before the table is dropped: its records leave the index.
     void droppingTable(const QString &table);
 
+    // The statement that reads the rowid and first four fields of one record of the table
+    // (bound as ?1), kept while the schema stays as it is; null when there is no such table.
+    Statement *reader(const QString &table);
+
     // Indexes one record the index lacks (no hook saw it): used by the build.
     void index(const QString &table, qint64 row, const IndexedFields &values);
     // Forgets what it knows; the statements go before the file closes.
@@ -48,8 +54,8 @@ public:
 private:
     template <typename Fn> void guarded(Fn &&change);
     qint64 docOf(const QString &table, qint64 row);
-    void insertEntry(qint64 doc, const QString &table, const IndexedFields &values);
-    void deleteEntry(qint64 doc, const QString &table, const IndexedFields &values);
+    // Adds the entry, or with `remove` takes it out.
+    void writeEntry(bool remove, qint64 doc, const QString &table, const IndexedFields &values);
     void markDamaged();
 
     Connection &m_conn;
@@ -64,6 +70,8 @@ private:
     Statement m_savepointStmt;
     Statement m_releaseStmt;
     Statement m_rollbackToStmt;
+    QHash<QString, std::shared_ptr<Statement>> m_readers;
+    qint64 m_readersVersion = -1;
 };
 
 // Makes the empty index in the file, inside the caller's transaction; complete when the file
