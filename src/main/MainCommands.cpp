@@ -58,8 +58,9 @@ void MainForm::Tv_NodeClick(QTreeWidgetItem *node)
         CurrentRecipe = vb::Trim(node->text(0));
         // The category node's key is the table's name exactly.
         CurrentCategory = vb::TreeView::Key(node->parent());
+        CurrentRow = vb::TreeView::Row(node).value_or(0);
         handle(QStringLiteral("show the recipe %1").arg(quoted(CurrentRecipe)),
-               [] { ShowRecipe(CurrentCategory, vb::Trim(CurrentRecipe)); });
+               [] { ShowRecipe(CurrentCategory, vb::Trim(CurrentRecipe), CurrentRow); });
         return;
     }
     case vb::NodeKind::Category:
@@ -135,9 +136,10 @@ void MainForm::saveedited_Click()
     if (CurrentCategory.isEmpty())
         return;
     handle(QStringLiteral("save the recipe %1").arg(quoted(CurrentRecipe)), [this] {
-        UpdateRecipe(CurrentCategory, CurrentRecipe);
+        UpdateRecipe(CurrentCategory, CurrentRecipe, CurrentRow);
         CurrentCategory.clear();
         CurrentRecipe.clear();
+        CurrentRow = 0;
         saveedited->setVisible(false);
         canceledit->setVisible(false);
         setBoxesLocked(true);

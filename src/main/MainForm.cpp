@@ -69,6 +69,7 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     setTabOrder();
     connectCommands();
     bindKeys();
+    addTreeCommands();
 
     m_view->Tv = Tv;
     m_view->List1 = List1;
@@ -325,6 +326,8 @@ void MainForm::closeEvent(QCloseEvent *event)
     // ends with every other window of it.
     RecipeBas::ResetState();
     UnloadPrintPreview();
+    if (m_find)
+        m_find->close();
     event->accept();
     emit unloaded();
 }

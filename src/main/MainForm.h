@@ -2,6 +2,8 @@
 
 #include "platform/vb/TreeView.h"
 
+#include <QKeySequence>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -9,9 +11,11 @@
 #include <functional>
 #include <memory>
 
+class QAction;
 class QFrame;
 class QLabel;
 class StartupCheck;
+class frmfind;
 class xp_canvas;
 class xpcmdbutton;
 class xptopbuttons;
@@ -29,10 +33,15 @@ namespace dao {
 class Database;
 }
 
+namespace Catalog {
+struct RecipeId;
+}
+
 // The main window `main`: the tree of categories and recipes on the left, the four fields of
-// one recipe on the right, and the command buttons. It has no menu: every command is a button
-// or a click in the tree. A mode is nothing but which mode buttons are visible and whether the
-// boxes are locked; each command applies exactly its own change of them.
+// one recipe on the right, and the command buttons. It has no menu bar: every command is a
+// button, a click in the tree or an entry of the tree's right-click menu. A mode is nothing but
+// which mode buttons are visible and whether the boxes are locked; each command applies exactly
+// its own change of them.
 class MainForm : public QWidget
 {
     Q_OBJECT
@@ -91,6 +100,15 @@ public:
     void print_Click();
     void Website_Click();
 
+    // The find window: opened (or brought up) by Ctrl+F, F3 and the tree's "Find..." entry.
+    void OpenFind();
+    frmfind *FindWindow() const;
+    // Shows a found recipe as a click on its node does; "" when shown, otherwise why not.
+    QString ShowFoundRecipe(const Catalog::RecipeId &id);
+    // Adds an entry to the tree's right-click menu, with its keys working anywhere in the window.
+    QAction *addTreeCommand(const QString &text, void (MainForm::*command)(),
+                            const QList<QKeySequence> &keys = {});
+
 signals:
     // The window has unloaded: the program ends.
     void unloaded();
@@ -105,6 +123,8 @@ private:
     void setTabOrder();
     void connectCommands();
     void bindKeys(); // MainShortcuts.cpp
+    void addTreeCommands();
+    void makeFindIndex();
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database
@@ -132,4 +152,5 @@ private:
     Verdict m_verdict = Verdict::Sound;
     QString m_damage; // what the check found, when it found damage
     RecipeBas::View *m_view;
+    QPointer<QWidget> m_find; // the find window, while it is open
 };

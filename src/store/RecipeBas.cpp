@@ -13,6 +13,7 @@ std::unique_ptr<dao::Database> db;
 std::unique_ptr<dao::Recordset> rs;
 QString CurrentRecipe;
 QString CurrentCategory;
+qint64 CurrentRow = 0;
 QString SelectedCategory;
 QString NewCategoryName;
 
@@ -99,6 +100,7 @@ void ResetState()
     DataPath.clear();
     CurrentRecipe.clear();
     CurrentCategory.clear();
+    CurrentRow = 0;
     SelectedCategory.clear();
     NewCategoryName.clear();
 }

@@ -59,6 +59,7 @@ extern std::unique_ptr<dao::Database> db;  // the open database, or none
 extern std::unique_ptr<dao::Recordset> rs; // the category table last opened, or none
 extern QString CurrentRecipe;              // trimmed name of the recipe node last clicked
 extern QString CurrentCategory;            // that recipe's category
+extern qint64 CurrentRow;                  // that recipe's row, 0 when its node carries none
 extern QString SelectedCategory;           // the category node last clicked (never zzzNothing)
 extern QString NewCategoryName;            // the text typed for a new category
 
@@ -114,12 +115,15 @@ void LoadCategoryTree();
 QTreeWidgetItem *RecipeNode(const QString &category, qint64 row);
 
 // Single recipes, found by category and trimmed name by scanning in stored order.
-void ShowRecipe(const QString &category, const QString &name);
+// With a row, the record of that row is the one, as long as it still has that name: two
+// recipes of one name are told apart by their rows.
+void ShowRecipe(const QString &category, const QString &name, qint64 row = 0);
 void AddRecipe(const QString &category);
 // Overwrites the first record of that name with the boxes and says "Recipe UpDated". When the
 // engine refuses a read or the write, nothing is stored, the boxes keep the typed text and the
-// error goes to the caller. Returns whether a record was written.
-bool UpdateRecipe(const QString &category, const QString &name);
+// error goes to the caller. Returns whether a record was written. With a row, the record of that
+// row is the one, as long as it still has that name.
+bool UpdateRecipe(const QString &category, const QString &name, qint64 row = 0);
 // Deletes every record of that name; returns how many were deleted. A read or delete the
 // engine refuses goes to the caller, the boxes kept as they are.
 int DeleteRecipe(const QString &category, const QString &name);

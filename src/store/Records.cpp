@@ -63,13 +63,29 @@ void skipMissingRecord(Step &&step)
     }
 }
 
+// Makes the record of that row current when it is still the recipe of that name. A row gone
+// meanwhile is no error: the first record of that name is the one then.
+bool moveToRow(qint64 row, const QString &name)
+{
+    if (row <= 0)
+        return false;
+    bool atRow = false;
+    skipMissingRecord([&] {
+        rs->SetBookmark(row);
+        atRow = vb::Trim(fieldText(0)) == name;
+    });
+    return atRow;
+}
+
 } // namespace
 
-void ShowRecipe(const QString &category, const QString &name)
+void ShowRecipe(const QString &category, const QString &name, qint64 row)
 {
     openCategory(category);
-    rs->MoveFirst();
-    const long count = rs->RecordCount();
+    const bool atRow = moveToRow(row, name);
+    if (!atRow)
+        rs->MoveFirst();
+    const long count = atRow ? 1 : rs->RecordCount();
     for (long counter = 1; counter <= count; ++counter) {
         if (name == vb::Trim(fieldText(0))) {
             // The name is shown as stored, trailing blank included; the others trimmed.
@@ -96,13 +112,16 @@ void AddRecipe(const QString &category)
     CloseDataBase();
 }
 
-bool UpdateRecipe(const QString &category, const QString &name)
+bool UpdateRecipe(const QString &category, const QString &name, qint64 row)
 {
     openCategory(category);
     const QString wanted = vb::Trim(name);
-    bool found = false;
-    skipMissingRecord([] { rs->MoveFirst(); });
-    const long count = rs->RecordCount();
+    bool found = moveToRow(row, wanted);
+    long count = 0;
+    if (!found) {
+        skipMissingRecord([] { rs->MoveFirst(); });
+        count = rs->RecordCount();
+    }
     for (long counter = 1; counter <= count; ++counter) {
         bool match = false;
         skipMissingRecord([&] { match = vb::Trim(fieldText(0)) == wanted; });
