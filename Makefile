@@ -1,6 +1,6 @@
 # The two commands of the README, and a few more. Each one starts from a fresh clone: it
 # installs what is missing, configures and builds before doing its work.
-.PHONY: all deps build run test test-asan bench clean
+.PHONY: all deps build run test test-asan bench mutants clean
 
 all: build
 
@@ -32,6 +32,11 @@ test-asan: deps build-asan/build.ninja
 bench: build
 	cmake --build --preset default --target bench
 	bench/run-all build
+
+# Mutation testing (not part of make test): each mutant of tests/mutants.list is built in a
+# scratch copy under build/mutants and must make a test fail.
+mutants: deps
+	scripts/mutants
 
 clean:
 	rm -rf build build-asan
