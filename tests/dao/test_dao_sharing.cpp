@@ -55,6 +55,13 @@ void DaoTest::openRecordsetDoesNotBlockWriters()
         seen.append(shown->Fields(0).Value().toString());
     QCOMPARE(seen, list("B d f"));
     QCOMPARE(shown->RecordCount(), 4L);
+
+    // An edit of a record another connection deleted meanwhile is refused, not lost unseen.
+    shown->MoveFirst();
+    other->OpenRecordset(Soups)->Delete(); // a
+    shown->Edit();
+    shown->Fields(0).setValue(QStringLiteral("A"));
+    QCOMPARE(errorOf([&] { shown->Update(); }), int(dao::errRecordDeleted));
 }
 
 void DaoTest::aReadSeesOneStateUntilItEnds()

@@ -170,6 +170,9 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
     const QString problem = f.form->startupProblem();
     QVERIFY2(reason.isEmpty() || problem.contains(reason, Qt::CaseInsensitive),
              qPrintable(made + QStringLiteral(": ") + problem));
+    // A file that is not ours, or not there, is not called damaged.
+    if (kind != Hostile::Truncated && kind != Hostile::FlippedBytes)
+        QVERIFY2(problem.contains(QStringLiteral("could not be opened")), qPrintable(problem));
     if (!problem.isEmpty()) {
         QTRY_COMPARE(f.dialogs.asked().size(), 1);
         QCOMPARE(f.dialogs.asked().at(0).text, problem);
