@@ -1,6 +1,6 @@
 # The two commands of the README, and a few more. Each one starts from a fresh clone: it
 # installs what is missing, configures and builds before doing its work.
-.PHONY: all deps build run test test-asan test-tsan bench install package clean
+.PHONY: all deps build run test test-asan test-tsan bench install package mutants clean
 
 all: build
 
@@ -51,6 +51,11 @@ install: build
 # The Debian package, build/kitchenex_VERSION_ARCH.deb.
 package: build
 	cmake --build --preset default --target package
+
+# Mutation testing (not part of make test): each mutant of tests/mutants.list is built in a
+# scratch copy under build/mutants and must make a test fail.
+mutants: deps
+	scripts/mutants
 
 clean:
 	rm -rf build build-asan build-tsan

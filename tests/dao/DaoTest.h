@@ -40,17 +40,12 @@ private slots:
     void textFieldHolds255Characters();
     void recordsKeepStoredOrder();
     void nullsAndEdits();
-    void oddTextRoundTrips();
-    void deletingMatchesWhileWalking_data();
-    void deletingMatchesWhileWalking();
     void noCurrentOrDeletedRecord();
     void closingTwiceRaises();
     void walkingManyRecords();
 
     // test_dao_sharing.cpp
-    void writesSurviveAnAbruptEnd();
     void databaseStaysOneFile();
-    void writersWaitForEachOther();
     void openRecordsetDoesNotBlockWriters();
     void aReadSeesOneStateUntilItEnds();
     void everyConnectionIsDurable();

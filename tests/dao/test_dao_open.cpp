@@ -24,6 +24,7 @@ void DaoTest::openRefusesWhatIsNotOurs_data()
     row("cut inside the header", "short", dao::errUnrecognizedFormat);
     row("SQLite file of another program", "foreign", dao::errUnrecognizedFormat);
     row("SQLite file with another id", "foreign id", dao::errUnrecognizedFormat);
+    row("made by a newer version", "newer", dao::errUnrecognizedFormat);
     row("wrong password", "ours", dao::errNotValidPassword, QStringLiteral(";Pwd=letmein"));
     row("no password", "ours", dao::errNotValidPassword, QString());
     row("cut in the first page", "truncated", dao::errDatabaseDamaged);
@@ -50,6 +51,9 @@ void DaoTest::openRefusesWhatIsNotOurs()
         execRaw(file, kind == QLatin1String("foreign")
                           ? "CREATE TABLE Soups (Name TEXT)"
                           : "CREATE TABLE Soups (Name TEXT); PRAGMA application_id = 12345678");
+    } else if (kind == QLatin1String("newer")) {
+        makeRecipes(file, Soups, {QStringLiteral("Pea soup")});
+        execRaw(file, "UPDATE _kx_meta SET value = '2' WHERE key = 'format'");
     } else if (kind != QLatin1String("missing")) {
         makeRecipes(file, Soups, {QStringLiteral("Pea soup")});
         QByteArray bytes = fileBytes(file);

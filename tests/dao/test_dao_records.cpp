@@ -96,73 +96,6 @@ void DaoTest::nullsAndEdits()
         QVERIFY(!rs->Fields(i).Value().isValid());
 }
 
-void DaoTest::oddTextRoundTrips()
-{
-    QString big;
-    for (int i = 0; big.size() < (1 << 20); ++i)
-        big += QStringLiteral("Line %1: crème, 🍲, tab\t, end\r\n").arg(i);
-    const QStringList values = {
-        QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0),
-        QStringLiteral("line one\r\nline two\nline three\r\ttabbed"),
-        QStringLiteral("🍲👩‍🍳 soup"),
-        QStringLiteral("e\u0301te\u0301 cafe\u0301"),
-        QStringLiteral("lone ") + QChar(0xdc00) + QStringLiteral(" half"),
-        QStringLiteral("  blanks around  "),
-        big,
-    };
-    makeRecipes(path(), Soups, {});
-    {
-        auto db = open(path());
-        auto rs = db->OpenRecordset(Soups);
-        for (const QString &value : values)
-            addRecord(*rs, {value.left(255), QVariant(), value});
-    }
-    auto db = open(path(), true);
-    auto rs = db->OpenRecordset(Soups);
-    QCOMPARE(rs->RecordCount(), long(values.size()));
-    for (const QString &value : values) {
-        QCOMPARE(rs->Fields(0).Value().toString(), value.left(255));
-        QCOMPARE(rs->Fields(2).Value().toString(), value);
-        rs->MoveNext();
-    }
-}
-
-void DaoTest::deletingMatchesWhileWalking_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("left");
-
-    QTest::newRow("duplicates") << list("A X X B X") << list("A B");
-    QTest::newRow("last record") << list("A B X") << list("A B");
-    QTest::newRow("first record") << list("X A") << list("A");
-    QTest::newRow("every record") << list("X X X") << QStringList();
-    QTest::newRow("no record") << list("A B") << list("A B");
-    QTest::newRow("letter case counts") << list("x X") << list("x");
-}
-
-void DaoTest::deletingMatchesWhileWalking()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, left);
-    makeRecipes(path(), Soups, names);
-
-    // The program's recipe deletion: the count taken once, every step's error ignored.
-    auto db = open(path());
-    auto rs = db->OpenRecordset(Soups);
-    const long count = rs->RecordCount();
-    failure([&] { rs->MoveFirst(); });
-    for (long i = 1; i <= count; ++i) {
-        failure([&] {
-            if (rs->Fields(0).Value().toString().trimmed() == QLatin1String("X"))
-                rs->Delete();
-        });
-        failure([&] { rs->MoveNext(); });
-    }
-    QCOMPARE(rs->RecordCount(), long(left.size()));
-    db->Close();
-    QCOMPARE(namesOf(path(), Soups), left);
-}
-
 void DaoTest::noCurrentOrDeletedRecord()
 {
     makeRecipes(path(), QStringLiteral("Empty"), {});
@@ -184,6 +117,7 @@ void DaoTest::noCurrentOrDeletedRecord()
     QCOMPARE(empty->Fields(0).Value().toString(), QStringLiteral("new"));
 
     auto rs = db->OpenRecordset(Soups);
+    QCOMPARE(rs->RecordCount(), 3L); // counted before the delete, then kept up to date
     rs->MoveNext();
     rs->Delete();
     QVERIFY(!rs->IsEOF());

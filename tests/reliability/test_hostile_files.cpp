@@ -102,19 +102,6 @@ QString integrityOfCopy(const QString &file)
     return result;
 }
 
-struct Figures
-{
-    int files = 0;
-    int damagedCopies = 0;
-    int damagedReported = 0;
-    int reportedAtStart = 0;
-    int commands = 0;
-    int refused = 0;
-    int accepted = 0;
-};
-
-Figures g_figures;
-
 } // namespace
 
 Q_DECLARE_METATYPE(Hostile)
@@ -146,12 +133,6 @@ void TestHostileFiles::initTestCase()
 void TestHostileFiles::cleanupTestCase()
 {
     dao::DBEngine::SetLockTimeout(5000);
-    qInfo("hostile files: %d files tried (%d of them damaged copies with bytes changed at random "
-          "places, %d of those found damaged at start-up, the others opening normally); %d "
-          "reported at start-up; %d commands tried, %d refused with a message and the file "
-          "left byte for byte, %d carried out on a file that passed the checks",
-          g_figures.files, g_figures.damagedCopies, g_figures.damagedReported,
-          g_figures.reportedAtStart, g_figures.commands, g_figures.refused, g_figures.accepted);
 }
 
 void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas_data()
@@ -184,9 +165,6 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
     const QString made = makeHostile(f.file(), kind, param);
     const QByteArray original = kxrel::fileBytes(f.file()); // null when there is none
     const bool soundBefore = !original.isNull() && integrityOfCopy(f.file()) == QLatin1String("ok");
-    ++g_figures.files;
-    if (kind == Hostile::FlippedBytes)
-        ++g_figures.damagedCopies;
 
     // Start-up: the window opens, and says once what is wrong, naming the file.
     f.start();
@@ -194,10 +172,10 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
     const QString problem = f.form->startupProblem();
     QVERIFY2(reason.isEmpty() || problem.contains(reason, Qt::CaseInsensitive),
              qPrintable(made + QStringLiteral(": ") + problem));
+    // A file that is not ours, or not there, is not called damaged.
+    if (kind != Hostile::Truncated && kind != Hostile::FlippedBytes)
+        QVERIFY2(problem.contains(QStringLiteral("could not be opened")), qPrintable(problem));
     if (!problem.isEmpty()) {
-        ++g_figures.reportedAtStart;
-        if (kind == Hostile::FlippedBytes)
-            ++g_figures.damagedReported;
         QTRY_COMPARE(f.dialogs.asked().size(), 1);
         QCOMPARE(f.dialogs.asked().at(0).text, problem);
         QCOMPARE(f.dialogs.asked().at(0).flags & vb::vbCritical, int(vb::vbCritical));
@@ -209,10 +187,8 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
     // A command that changes the file: create a category.
     QByteArray current = original;
     const auto command = [&](const QString &what, const std::function<bool()> &accepted) {
-        ++g_figures.commands;
         f.dialogs.clear();
         if (accepted()) {
-            ++g_figures.accepted;
             // Carried out only on a file the start-up found in order, and no worse after.
             QVERIFY2(problem.isEmpty(), qPrintable(made + QStringLiteral(": ") + what));
             if (soundBefore)
@@ -220,7 +196,6 @@ void TestHostileFiles::hostileFileIsReportedAndLeftAsItWas()
             current = kxrel::fileBytes(f.file());
             return;
         }
-        ++g_figures.refused;
         const QStringList said = f.dialogs.texts();
         QVERIFY2(said.size() >= 2 && said.last().startsWith(QStringLiteral("Kitchenex could not")),
                  qPrintable(made + QStringLiteral(": ") + said.join(QStringLiteral(" // "))));
@@ -274,8 +249,6 @@ void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
     QCOMPARE(::chmod(QFile::encodeName(file).constData(), 0444), 0);
     QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), folderWritable ? 0777 : 0555), 0);
     QCOMPARE(::chmod(QFile::encodeName(home.path()).constData(), 0777), 0);
-    ++g_figures.files;
-    ++g_figures.commands;
 
     QProcess window;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -310,7 +283,6 @@ void TestHostileFiles::writeProtectedFileIsLeftAsItWas()
     const QString why =
         folderWritable ? QStringLiteral("write-protected") : QStringLiteral("No backup copy");
     QVERIFY2(said[1].contains(why), qPrintable(said[1]));
-    ++g_figures.refused;
     QCOMPARE(kxrel::fileBytes(file), original);
     QCOMPARE(QFileInfo(file).permissions() &
                  (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther),
@@ -352,8 +324,6 @@ void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo()
     QVERIFY(other.waitForReadyRead(10000));
     QCOMPARE(other.readLine().trimmed(), QByteArray("locked"));
     const QByteArray original = kxrel::fileBytes(f.file());
-    ++g_figures.files;
-    ++g_figures.commands;
 
     QElapsedTimer waited;
     waited.start();
@@ -366,7 +336,6 @@ void TestHostileFiles::lockedFileMakesACommandWaitThenSaySo()
                  said[1].contains(QStringLiteral("in use by another program")),
              qPrintable(said[1]));
     QVERIFY2(ms >= LockTimeoutMs * 2 / 3, "the command did not wait for the other program");
-    ++g_figures.refused;
     // Nothing lost: the typed recipe is still in the boxes, the file as it was.
     QCOMPARE(f.boxes(), typed);
     QCOMPARE(kxrel::fileBytes(f.file()), original);
@@ -396,11 +365,9 @@ void TestHostileFiles::lockedFileAtStartUpIsReported()
                 {QStringLiteral("lock"), f.file(), QStringLiteral("exclusive")});
     QVERIFY(other.waitForReadyRead(10000));
     const QByteArray original = kxrel::fileBytes(f.file());
-    ++g_figures.files;
     f.start();
     QVERIFY2(f.form->startupProblem().contains(QStringLiteral("in use by another program")),
              qPrintable(f.form->startupProblem()));
-    ++g_figures.reportedAtStart;
     QCOMPARE(kxrel::fileBytes(f.file()), original);
     other.write("\n");
     QVERIFY(other.waitForFinished(10000));

@@ -1,9 +1,9 @@
 // Hostile and odd input through the real main window on a real file: recipe texts full of
 // quotes, SQL, markup, control characters, scripts of every direction, emoji, a NUL, and
-// ingredients of 1 and 10 MB; category names with every printable ASCII character and with
-// letters beyond it. Each input is either stored and read back exactly (trimmed of blanks and
-// followed by one blank, as every recipe text is stored) or refused with a message that says
-// why, and the file passes SQLite's integrity check after every one.
+// ingredients of 1 and 10 MB; category names the tree or the window might take wrongly (the
+// engine's own tests go through its naming rules). Each input is either stored and read back
+// exactly (trimmed of blanks and followed by one blank, as every recipe text is stored) or
+// refused with a message that says why, and the file passes SQLite's integrity check after each.
 #include "MainFixture.h"
 #include "ReliabilitySupport.h"
 
@@ -34,13 +34,6 @@ QString ingredientList(qsizetype bytes)
     return text;
 }
 
-struct Figures
-{
-    int tried = 0;
-    int stored = 0;
-    int refused = 0;
-};
-
 } // namespace
 
 class TestHostileInput : public QObject
@@ -67,7 +60,6 @@ private:
     QTreeWidgetItem *recipeNode(const QString &category, const QString &shownName) const;
 
     std::unique_ptr<MainFixture> m_f;
-    Figures m_figures;
 };
 
 void TestHostileInput::initTestCase()
@@ -99,10 +91,6 @@ void TestHostileInput::cleanup()
 
 void TestHostileInput::cleanupTestCase()
 {
-    qInfo("hostile input: %d inputs tried, %d stored and read back exactly, %d refused with a "
-          "message",
-          m_figures.tried, m_figures.stored, m_figures.refused);
-    QCOMPARE(m_figures.stored + m_figures.refused, m_figures.tried);
     m_f.reset();
 }
 
@@ -146,34 +134,16 @@ QTreeWidgetItem *TestHostileInput::recipeNode(const QString &category,
 void TestHostileInput::recipeTextIsStoredExactlyOrRefused_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::newRow("single quotes") << QStringLiteral("Grandma's 'best' pie");
-    QTest::newRow("double quotes") << QStringLiteral("The \"real\" chili \"\"");
-    QTest::newRow("brackets") << QStringLiteral("Stew [v2] {x} (y) <z> [[Beef]]");
-    QTest::newRow("semicolon and drop") << QStringLiteral("Soup'; DROP TABLE Beef; --");
-    QTest::newRow("quoted identifier break") << QStringLiteral("x\"); DELETE FROM \"Beef\"; --");
-    QTest::newRow("sql keywords") << QStringLiteral(
-        "SELECT * FROM sqlite_master UNION SELECT value FROM _kx_meta");
-    QTest::newRow("percent and underscore")
-        << QStringLiteral("100% _pure_ %s %d %n %1 %2 %% LIKE '%_' ESCAPE '\\'");
-    QTest::newRow("percent-encoded")
-        << QStringLiteral("Cr%C3%A8me%20br%C3%BBl%C3%A9e%27%3B%20DROP%20TABLE%20Beef");
-    QTest::newRow("html") << QStringLiteral(
-        "<script>alert('x')</script><b>bold</b> &amp; &lt;tag&gt; &#x27;");
-    QTest::newRow("tabs and line breaks") << QStringLiteral("a\tb\r\nc\nd\re\f\v\tend");
-    QTest::newRow("right-to-left") << QStringLiteral("שקשוקה חריפה \u202Eevil\u202C مرحبا بكم");
-    QTest::newRow("combining characters")
-        << QStringLiteral("Cre\u0300me bru\u0302le\u0301e Z\u0351\u0362a\u0334l\u0336g\u0335o");
-    QTest::newRow("emoji") << QStringLiteral(
-        "👩‍🍳 Stew 🍲 🇮🇹 ❤️ 🏳️‍🌈");
+    // The engine's own tests hold the rest; these are what a window can get wrong on the way.
+    QTest::newRow("quotes and sql") << QStringLiteral("Grandma's \"best\"; DROP TABLE Beef; --");
+    QTest::newRow("format arguments") << QStringLiteral("100% %s %n %1 %2 %% ${HOME} {0}");
+    QTest::newRow("html") << QStringLiteral("<script>alert('x')</script> &amp; &#x27;");
+    QTest::newRow("line breaks") << QStringLiteral("a\tb\r\nc\nd\re\f\v\tend");
+    QTest::newRow("scripts and emoji") << QStringLiteral(
+        "שקשוקה \u202Eevil\u202C Cre\u0300me 👩‍🍳 🇮🇹 𠜎 \uFEFF\u200B");
     QTest::newRow("nul character") << withNul();
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) + QStringLiteral("half");
-    QTest::newRow("zero width and bom") << QStringLiteral("\uFEFFzero\u200Bwidth\u200Djoin");
-    QTest::newRow("swapped bom first") << QStringLiteral("\uFFFESoup of the day");
-    QTest::newRow("beyond the basic plane") << QStringLiteral("𠜎𠜱𠝹 𝄞 𝔘𝔫𝔦");
     QTest::newRow("blanks around") << QStringLiteral("   padded   ");
-    QTest::newRow("backslashes") << QStringLiteral("C:\\recipes\\new \\n \\0 \\\\");
-    QTest::newRow("shell and templates") << QStringLiteral("$(rm -rf /) `id` ${HOME} {{x}} {0}");
-    QTest::newRow("255 characters") << QString(255, QLatin1Char('n'));
     QTest::newRow("256 characters") << QString(256, QLatin1Char('m'));
 }
 
@@ -183,14 +153,11 @@ void TestHostileInput::recipeTextIsStoredExactlyOrRefused()
     MainFixture &f = *m_f;
     const QList<QStringList> before = f.rows(Beef);
     const QByteArray bytesBefore = kxrel::fileBytes(f.file());
-    ++m_figures.tried;
     // The same text in all four boxes: name and author are Text fields, the others Memo.
     if (!addThroughTheWindow(Beef, {text, text, text, text})) {
-        ++m_figures.refused;
         QCOMPARE(kxrel::fileBytes(f.file()), bytesBefore);
         return;
     }
-    ++m_figures.stored;
     const QString stored = StoredText(text);
     QList<QStringList> after = f.rows(Beef);
     QCOMPARE(after.size(), before.size() + 1);
@@ -228,11 +195,9 @@ void TestHostileInput::largeIngredientsAreStoredWhole()
     MainFixture &f = *m_f;
     const QString name = QStringLiteral("Feast of %1 bytes").arg(bytes);
     const QString ingredients = ingredientList(bytes);
-    ++m_figures.tried;
     QVERIFY(addThroughTheWindow(
         QStringLiteral("Soups"),
         {name, QStringLiteral("Big Kitchen"), ingredients, QStringLiteral("Cook it all.")}));
-    ++m_figures.stored;
     QList<QStringList> rows = f.rows(QStringLiteral("Soups"));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][2].size(), ingredients.size() + 1);
@@ -251,32 +216,16 @@ void TestHostileInput::largeIngredientsAreStoredWhole()
 void TestHostileInput::categoryNameIsStoredExactlyOrRefused_data()
 {
     QTest::addColumn<QString>("name");
-    for (char16_t c = 0x20; c < 0x7F; ++c) {
-        const QString character(QChar{c});
-        QTest::addRow("alone U+%04X", unsigned(c)) << character;
-        QTest::addRow("inside U+%04X", unsigned(c))
-            << QStringLiteral("Cat") + character + QStringLiteral("x");
-    }
-    QTest::newRow("german") << QStringLiteral("Süßspeisen & Kuchen");
-    QTest::newRow("french") << QStringLiteral("Crème brûlée façon grand-mère");
-    QTest::newRow("greek") << QStringLiteral("Ελληνική κουζίνα");
-    QTest::newRow("russian") << QStringLiteral("Русская кухня");
-    QTest::newRow("japanese") << QStringLiteral("日本料理");
-    QTest::newRow("arabic") << QStringLiteral("المطبخ العربي");
-    QTest::newRow("hebrew") << QStringLiteral("מטבח ביתי");
-    QTest::newRow("hindi") << QStringLiteral("भारतीय व्यंजन");
-    QTest::newRow("emoji") << QStringLiteral("🍰 Kuchen");
-    QTest::newRow("combining") << QStringLiteral("Cre\u0300me");
+    // The engine's own tests hold its naming rules; these are what the tree and the window
+    // add to them.
+    QTest::newRow("dot") << QStringLiteral("Cat.x");
+    QTest::newRow("letters beyond ascii") << QStringLiteral("Süßspeisen & Crème 日本料理 مطبخ 🍰");
     QTest::newRow("other case of a taken name") << QStringLiteral("bEEF");
-    QTest::newRow("other case, non-ascii") << QStringLiteral("SÜSSES");
     QTest::newRow("sql in the name") << QStringLiteral("Beef\"; DROP TABLE \"Soups");
-    QTest::newRow("sqlite name") << QStringLiteral("sqlite_master");
     QTest::newRow("key of the root") << QStringLiteral("AB");
     QTest::newRow("text of the root") << QStringLiteral("Kitchenex Recipe");
     QTest::newRow("placeholder, other case") << QStringLiteral("ZZZNOTHING");
     QTest::newRow("percent arguments") << QStringLiteral("%1 %2 %n");
-    QTest::newRow("64 characters") << QString(64, QChar(0x00E9));
-    QTest::newRow("65 characters") << QString(65, QLatin1Char('e'));
 }
 
 void TestHostileInput::categoryNameIsStoredExactlyOrRefused()
@@ -285,14 +234,12 @@ void TestHostileInput::categoryNameIsStoredExactlyOrRefused()
     MainFixture &f = *m_f;
     const QStringList before = kxtest::categories(f.file());
     const QByteArray bytesBefore = kxrel::fileBytes(f.file());
-    ++m_figures.tried;
     f.dialogs.answerText(name);
     f.click(f.form->xpcmdbutton2);
     QVERIFY2(f.dialogs.asked().size() == 2,
              qPrintable(f.dialogs.texts().join(QStringLiteral(" // "))));
     const vb::DialogRequest said = f.dialogs.asked().at(1);
     if (said.text != name + QStringLiteral(" Category Created")) {
-        ++m_figures.refused;
         QVERIFY2(said.text.startsWith(QStringLiteral("Kitchenex could not create the category")),
                  qPrintable(said.text));
         QCOMPARE(said.flags & vb::vbCritical, int(vb::vbCritical));
@@ -300,7 +247,6 @@ void TestHostileInput::categoryNameIsStoredExactlyOrRefused()
         QCOMPARE(kxrel::fileBytes(f.file()), bytesBefore);
         return;
     }
-    ++m_figures.stored;
     QStringList expected = before;
     expected.append(name);
     QCOMPARE(kxtest::categories(f.file()).size(), expected.size());
@@ -336,16 +282,13 @@ void TestHostileInput::categoryNamesTheTreeCannotTellApartAreRefused()
     QCOMPARE(capital.toLower(), dotted);
     QVERIFY(QString::compare(capital, dotted, Qt::CaseInsensitive) != 0);
     for (const QString &name : {dotted, capital, QStringLiteral("ab")}) {
-        ++m_figures.tried;
         f.dialogs.clear();
         f.dialogs.answerText(name);
         f.click(f.form->xpcmdbutton2);
         if (name == dotted) {
             QCOMPARE(f.dialogs.texts().value(1), dotted + QStringLiteral(" Category Created"));
-            ++m_figures.stored;
             continue;
         }
-        ++m_figures.refused;
         QVERIFY2(f.dialogs.texts().value(1).contains(QStringLiteral("cannot be told apart")),
                  qPrintable(f.dialogs.texts().value(1)));
         QVERIFY(!kxtest::categories(f.file()).contains(name));

@@ -18,10 +18,6 @@ class TestStore : public QObject
 private slots:
     void treeListsCategoriesAndRecipesInOrder();
     void treeHidesExactlyTheSevenSystemTables();
-    void treeNodesCarryKeysKindsAndImages();
-    void treeExpandsOnlyTheLastCategory();
-    void treeMakesRecipeNodesWhenTheirCategoryOpens();
-    void treeOfAnEmptyDatabaseIsTheRootAlone();
     void treeLoadFailsWhenTheDatabaseCannotBeOpened();
     void categoryTreeListsCategoriesOnly();
     void anOfferedDatabaseServesOnlyItsOwnFileAndSeesLaterWrites();
@@ -31,9 +27,7 @@ private slots:
     void showFindsTheFirstMatchAndKeepsTheTrailingBlank();
     void showOfAMissingNameLocksTheBoxesAndKeepsTheirText();
     void addStoresTrimmedTextWithOneBlank();
-    void addRefusedByTheEngineStoresNothing();
     void updateRenamesTheFirstMatchOnly();
-    void updateRefusedByTheEngineKeepsTheBoxesAndTheRecord();
     void updateOfAVanishedNameChangesNothing();
     void deleteRemovesEveryMatchAndCountsThem();
     void namesCompareWithLetterCase();
@@ -80,108 +74,6 @@ void TestStore::treeHidesExactlyTheSevenSystemTables()
                                          QStringLiteral("- MSysOther")}));
     LoadCategoryTree();
     QCOMPARE(f.tree.topLevelItem(0)->childCount(), 2);
-}
-
-void TestStore::treeNodesCarryKeysKindsAndImages()
-{
-    StoreFixture f;
-    f.make({{QStringLiteral("Soups"), {row(QStringLiteral(" "))}}});
-    LoadTree();
-    QTreeWidgetItem *root = f.tree.topLevelItem(0);
-    QCOMPARE(vb::TreeView::Key(root), QStringLiteral("AB"));
-    QCOMPARE(root->data(0, vb::TreeView::ImageRole).toInt(), 1);
-    QTreeWidgetItem *category = root->child(0);
-    QCOMPARE(vb::TreeView::Key(category), QStringLiteral("Soups"));
-    QCOMPARE(vb::TreeView::Kind(category), vb::NodeKind::Category);
-    QCOMPARE(category->data(0, vb::TreeView::ImageRole).toInt(), 2);
-    QCOMPARE(category->data(0, vb::TreeView::SelectedImageRole).toInt(), 3);
-    // A recipe with a blank name has the same key and text as nothing at all, yet the tree
-    // still knows it is a recipe.
-    QTreeWidgetItem *recipe = category->child(0);
-    QCOMPARE(vb::TreeView::Key(recipe), QString());
-    QCOMPARE(recipe->text(0), QString());
-    QCOMPARE(vb::TreeView::Kind(recipe), vb::NodeKind::Recipe);
-    QCOMPARE(recipe->data(0, vb::TreeView::ImageRole).toInt(), 4);
-    QCOMPARE(recipe->data(0, vb::TreeView::SelectedImageRole).toInt(), 3);
-
-    LoadCategoryTree();
-    QCOMPARE(f.tree.topLevelItem(0)->child(0)->data(0, vb::TreeView::SelectedImageRole).toInt(), 0);
-}
-
-void TestStore::treeExpandsOnlyTheLastCategory()
-{
-    StoreFixture f;
-    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}},
-            {QStringLiteral("B"), {row(QStringLiteral("b1 "))}},
-            {QStringLiteral("C"), {row(QStringLiteral("c1 ")), row(QStringLiteral("c2 "))}}});
-    f.tree.resize(200, 300);
-    LoadTree();
-    QTreeWidgetItem *root = f.tree.topLevelItem(0);
-    QVERIFY(root->isExpanded());
-    QVERIFY(!root->child(0)->isExpanded());
-    QVERIFY(!root->child(1)->isExpanded());
-    QVERIFY(root->child(2)->isExpanded());
-    // An empty last category is made visible itself: only the root is expanded.
-    StoreFixture g;
-    g.make({{QStringLiteral("A"), {row(QStringLiteral("a1 "))}}, {QStringLiteral("B"), {}}});
-    LoadTree();
-    QVERIFY(g.tree.topLevelItem(0)->isExpanded());
-    QVERIFY(!g.tree.topLevelItem(0)->child(0)->isExpanded());
-}
-
-void TestStore::treeMakesRecipeNodesWhenTheirCategoryOpens()
-{
-    StoreFixture f;
-    f.make({{QStringLiteral("A"), {row(QStringLiteral("a1 ")), row(QStringLiteral("a2 "))}},
-            {QStringLiteral("B"), {}},
-            {QStringLiteral("C"), {row(QStringLiteral("c1 "))}}});
-    LoadTree();
-    vb::TreeView &tv = f.tree;
-    QTreeWidgetItem *a = tv.Node(QStringLiteral("A"));
-    QTreeWidgetItem *b = tv.Node(QStringLiteral("B"));
-    QTreeWidgetItem *c = tv.Node(QStringLiteral("C"));
-    // The last category is open with its node made; the others wait.
-    QCOMPARE(c->childCount(), 1);
-    QCOMPARE(tv.LastAdded(), c->child(0));
-    QCOMPARE(a->childCount(), 0);
-    QCOMPARE(tv.ChildCount(a), 2);
-    QCOMPARE(tv.ChildCount(b), 0);
-    QCOMPARE(b->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
-
-    // A node added to a waiting category comes after its recipes, which are made first.
-    tv.AddChild(QStringLiteral("A"), vb::NodeKind::Recipe, QString(), QStringLiteral("a3"), 4, 3);
-    QCOMPARE(a->childCount(), 3);
-    QCOMPARE(a->child(0)->text(0), QStringLiteral("a1"));
-    QCOMPARE(a->child(2)->text(0), QStringLiteral("a3"));
-    QCOMPARE(tv.LastAdded(), a->child(2));
-    // Children added to a waiting category wait with its others; C is open, so its new node
-    // is made at once; opening B later does not change which node was added last.
-    tv.AddChildren(QStringLiteral("B"), vb::NodeKind::Recipe, {QStringLiteral("b1")}, 4, 3);
-    tv.AddChildren(QStringLiteral("B"), vb::NodeKind::Recipe, {QStringLiteral("b2")}, 4, 3);
-    QCOMPARE(tv.ChildCount(b), 2);
-    QCOMPARE(b->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
-    tv.AddChildren(QStringLiteral("C"), vb::NodeKind::Recipe, {QStringLiteral("c2")}, 4, 3);
-    QCOMPARE(c->child(1)->text(0), QStringLiteral("c2"));
-    QCOMPARE(tv.LastAdded(), c->child(1));
-    b->setExpanded(true);
-    QCOMPARE(b->childCount(), 2);
-    QCOMPARE(b->child(1)->text(0), QStringLiteral("b2"));
-    QCOMPARE(tv.LastAdded(), c->child(1));
-
-    // The next load starts from nothing: no recipe waits from the one before.
-    LoadTree();
-    QCOMPARE(f.treeLines(),
-             QStringList({QStringLiteral("Kitchenex Recipe"), QStringLiteral("- A"),
-                          QStringLiteral("  * a1"), QStringLiteral("  * a2"), QStringLiteral("- B"),
-                          QStringLiteral("- C"), QStringLiteral("  * c1")}));
-}
-
-void TestStore::treeOfAnEmptyDatabaseIsTheRootAlone()
-{
-    StoreFixture f;
-    f.make({});
-    LoadTree();
-    QCOMPARE(f.treeLines(), QStringList({QStringLiteral("Kitchenex Recipe")}));
 }
 
 void TestStore::treeLoadFailsWhenTheDatabaseCannotBeOpened()
@@ -366,20 +258,6 @@ void TestStore::addStoresTrimmedTextWithOneBlank()
     QVERIFY(!db);
 }
 
-void TestStore::addRefusedByTheEngineStoresNothing()
-{
-    StoreFixture f;
-    f.make({{QStringLiteral("Soups"), {}}});
-    f.setBoxes(QString(255, QLatin1Char('n')), QString(), QString(), QString());
-    // 255 characters plus the stored blank is one too many for a Text field.
-    QVERIFY_THROWS_EXCEPTION(dao::Error, AddRecipe(QStringLiteral("Soups")));
-    CloseDataBase();
-    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 0);
-    f.setBoxes(QString(254, QLatin1Char('n')), QString(), QString(), QString());
-    AddRecipe(QStringLiteral("Soups"));
-    QCOMPARE(kxtest::readCategory(f.file(), QStringLiteral("Soups")).size(), 1);
-}
-
 void TestStore::updateRenamesTheFirstMatchOnly()
 {
     StoreFixture f;
@@ -397,24 +275,6 @@ void TestStore::updateRenamesTheFirstMatchOnly()
     QCOMPARE(rows.at(1).at(0), QStringLiteral("Leek "));
     QCOMPARE(f.boxes(), QStringList({QString(), QString(), QString(), QString()}));
     QVERIFY(f.treeLines().contains(QStringLiteral("  * Leek and Potato")));
-}
-
-void TestStore::updateRefusedByTheEngineKeepsTheBoxesAndTheRecord()
-{
-    StoreFixture f;
-    kxtest::DialogRecorder dialogs;
-    f.make({{QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
-    const QString tooLong(300, QLatin1Char('x'));
-    f.setBoxes(tooLong, QStringLiteral("Me"), QStringLiteral("new ingredients"), QString());
-    QVERIFY_THROWS_EXCEPTION(dao::Error,
-                             UpdateRecipe(QStringLiteral("Soups"), QStringLiteral("Leek")));
-    QVERIFY(dialogs.texts().isEmpty()); // no "Recipe UpDated" for a write that did not happen
-    QCOMPARE(f.boxes().at(0), tooLong);
-    QCOMPARE(f.boxes().at(2), QStringLiteral("new ingredients"));
-    QVERIFY(!db);
-    const auto rows = kxtest::readCategory(f.file(), QStringLiteral("Soups"));
-    QCOMPARE(rows.at(0), QStringList({QStringLiteral("Leek "), QStringLiteral("A "),
-                                      QStringLiteral("I "), QStringLiteral("S ")}));
 }
 
 void TestStore::updateOfAVanishedNameChangesNothing()
