@@ -81,8 +81,7 @@ void makeRecipes(const QString &path, const QString &table, const QStringList &n
 // Field 0 of every record of the table, in the engine's order (null as "<null>").
 QStringList namesOf(const QString &path, const QString &table);
 QStringList tableNames(const QString &path);
-QByteArray fileBytes(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
+using kxtest::fileBytes, kxtest::writeFile;
 // Runs SQL on the file past the engine, as another program would.
 void execRaw(const QString &path, const char *sql);
 // "a b c" as a list.

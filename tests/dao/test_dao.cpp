@@ -83,18 +83,6 @@ QStringList tableNames(const QString &path)
     return names;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 void execRaw(const QString &path, const char *sql)
 {
     sqlite3 *db = nullptr;

@@ -42,11 +42,11 @@ void DaoTest::openRefusesWhatIsNotOurs()
     if (kind == QLatin1String("folder")) {
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("Recipe.mdb")));
     } else if (kind == QLatin1String("empty")) {
-        writeFile(file, QByteArray());
+        QVERIFY(writeFile(file, QByteArray()));
     } else if (kind == QLatin1String("text")) {
-        writeFile(file, "Name;Author\r\nPea soup;Ann\r\n");
+        QVERIFY(writeFile(file, "Name;Author\r\nPea soup;Ann\r\n"));
     } else if (kind == QLatin1String("short")) {
-        writeFile(file, "SQLite for");
+        QVERIFY(writeFile(file, "SQLite for"));
     } else if (kind.startsWith(QLatin1String("foreign"))) {
         execRaw(file, kind == QLatin1String("foreign")
                           ? "CREATE TABLE Soups (Name TEXT)"
@@ -71,7 +71,7 @@ void DaoTest::openRefusesWhatIsNotOurs()
             QVERIFY(at >= pageSize);
             bytes.replace(at / pageSize * pageSize, 8, QByteArray(8, '\xff'));
         }
-        writeFile(file, bytes);
+        QVERIFY(writeFile(file, bytes));
     }
     const QByteArray before = fileBytes(file);
 
@@ -133,8 +133,8 @@ void DaoTest::createNeverOverwrites()
     const auto create = [&](const QString &name) {
         return errorOf([&] { dao::DBEngine::CreateDatabase(path(name), Password); });
     };
-    writeFile(path(QStringLiteral("notes.mdb")), "keep me");
-    writeFile(path(QStringLiteral("empty.mdb")), QByteArray());
+    QVERIFY(writeFile(path(QStringLiteral("notes.mdb")), "keep me"));
+    QVERIFY(writeFile(path(QStringLiteral("empty.mdb")), QByteArray()));
     makeRecipes(path(), Soups, {QStringLiteral("Pea soup")});
     const QByteArray ours = fileBytes(path());
 

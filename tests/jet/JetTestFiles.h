@@ -6,7 +6,6 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QMap>
 
 namespace jettest {
@@ -18,17 +17,7 @@ inline QString jetFile(const QString &name)
     return QDir(kxtest::dataDir()).filePath(QStringLiteral("jet/") + name);
 }
 
-inline QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using kxtest::fileBytes, kxtest::writeFile;
 
 // The checksum of every test file, to show that no test writes to them.
 inline QMap<QString, QByteArray> checksums()
@@ -36,7 +25,7 @@ inline QMap<QString, QByteArray> checksums()
     QMap<QString, QByteArray> sums;
     const QDir dir(jetFile(QString()));
     for (const QString &name : dir.entryList({QStringLiteral("*.mdb")}, QDir::Files))
-        sums.insert(name, QCryptographicHash::hash(readAll(dir.filePath(name)),
+        sums.insert(name, QCryptographicHash::hash(fileBytes(dir.filePath(name)),
                                                    QCryptographicHash::Sha256));
     return sums;
 }
@@ -45,7 +34,7 @@ inline QMap<QString, QByteArray> checksums()
 // 2 KiB in Jet 3.
 inline QByteArray patched(const QString &name, qint64 offset, const QByteArray &bytes)
 {
-    QByteArray copy = readAll(jetFile(name));
+    QByteArray copy = fileBytes(jetFile(name));
     copy.replace(offset, bytes.size(), bytes);
     return copy;
 }

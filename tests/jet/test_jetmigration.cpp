@@ -169,7 +169,7 @@ void TestJetMigration::refusedFilesLeaveNothing_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     QTest::newRow("accdb") << jettest::fakeAccdb() << QStringLiteral(".accdb");
-    QTest::newRow("truncated") << jettest::readAll(jetFile(Recipes)).left(150000)
+    QTest::newRow("truncated") << jettest::fileBytes(jetFile(Recipes)).left(150000)
                                << QStringLiteral("truncated");
     QTest::newRow("data page damaged")
         << jettest::patched(Recipes, 72 * 4096, QByteArray(4096, char(0xff)))
@@ -183,13 +183,13 @@ void TestJetMigration::refusedFilesLeaveNothing()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
     const QString source = file(QStringLiteral("source.mdb"));
-    QVERIFY(jettest::writeAll(source, bytes));
+    QVERIFY(jettest::writeFile(source, bytes));
     const JetConversionReport report = convertJetDatabase(source, file(QStringLiteral("R.mdb")));
     QVERIFY(!report.ok);
     QVERIFY2(report.error.contains(message), qPrintable(report.error));
     QVERIFY(report.text().startsWith(QStringLiteral("The conversion failed: ")));
     QCOMPARE(filesIn(m_dir->path()), QStringList{"source.mdb"});
-    QCOMPARE(jettest::readAll(source), bytes);
+    QCOMPARE(jettest::fileBytes(source), bytes);
 }
 
 // The import tool: refuses to write over a file, converts, prints the report.
@@ -202,10 +202,10 @@ void TestJetMigration::tool()
         const bool ended = run.waitForFinished(60000) && run.exitStatus() == QProcess::NormalExit;
         return ended ? run.exitCode() : -1;
     };
-    QVERIFY(jettest::writeAll(target, "mine"));
+    QVERIFY(jettest::writeFile(target, "mine"));
     QCOMPARE(exitCode(), 1);
     QVERIFY(QString::fromLocal8Bit(run.readAllStandardError()).contains("exists already"));
-    QCOMPARE(jettest::readAll(target), QByteArray("mine"));
+    QCOMPARE(jettest::fileBytes(target), QByteArray("mine"));
 
     QVERIFY(QFile::remove(target));
     QCOMPARE(exitCode(), 0);
@@ -235,7 +235,7 @@ void TestJetMigration::startup_data()
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("asked"); // a part of each message, in order
     QTest::addColumn<QStringList>("files");
-    const QByteArray jet = jettest::readAll(jetFile(Recipes));
+    const QByteArray jet = jettest::fileBytes(jetFile(Recipes));
     const QString question =
         QStringLiteral("Convert it now? The original file is kept, unchanged, as Recipe.jet.mdb.");
     const QStringList recipe = {QStringLiteral("Recipe.mdb")};
@@ -263,7 +263,7 @@ void TestJetMigration::startup_data()
     kxtest::makeDatabase(dir.filePath(QStringLiteral("Recipe.mdb")),
                          {{QStringLiteral("Soups"), {}}});
     QTest::newRow("nothing asked for an engine file")
-        << jettest::readAll(dir.filePath(QStringLiteral("Recipe.mdb"))) << false << int(vb::vbYes)
+        << jettest::fileBytes(dir.filePath(QStringLiteral("Recipe.mdb"))) << false << int(vb::vbYes)
         << QStringList() << recipe;
 }
 
@@ -276,9 +276,9 @@ void TestJetMigration::startup()
     QFETCH(QStringList, files);
     const QString recipe = file(QStringLiteral("Recipe.mdb"));
     const QString earlier = file(QStringLiteral("Recipe.jet.mdb"));
-    QVERIFY(jettest::writeAll(recipe, bytes));
+    QVERIFY(jettest::writeFile(recipe, bytes));
     if (backupTaken)
-        QVERIFY(jettest::writeAll(earlier, "an earlier backup"));
+        QVERIFY(jettest::writeFile(earlier, "an earlier backup"));
     kxtest::DialogRecorder rec;
     rec.answer(answer);
     const bool converted = offerJetMigration(m_dir->path());
@@ -291,13 +291,13 @@ void TestJetMigration::startup()
     QCOMPARE(filesIn(m_dir->path()), files);
     QCOMPARE(converted, files.size() > 1);
     if (backupTaken)
-        QCOMPARE(jettest::readAll(earlier), QByteArray("an earlier backup"));
+        QCOMPARE(jettest::fileBytes(earlier), QByteArray("an earlier backup"));
     if (!converted) {
-        QCOMPARE(jettest::readAll(recipe), bytes);
+        QCOMPARE(jettest::fileBytes(recipe), bytes);
         return;
     }
     const QString backup = file(files.first()); // Recipe.jet-2.mdb sorts first
-    QCOMPARE(jettest::readAll(backup), bytes);
+    QCOMPARE(jettest::fileBytes(backup), bytes);
     QCOMPARE(sameAsJet(recipe, backup), 126);
 }
 

@@ -222,7 +222,7 @@ void TestJetReader::damagedFilesRefused_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("timeout");
-    const QByteArray whole = jettest::readAll(jetFile(jettest::Recipes));
+    const QByteArray whole = jettest::fileBytes(jetFile(jettest::Recipes));
     const auto row = [](const char *tag, const QByteArray &bytes, const char *message,
                         int timeout = 0) {
         QTest::newRow(tag) << bytes << QString::fromUtf8(message) << timeout;
@@ -261,7 +261,7 @@ void TestJetReader::damagedFilesRefused_data()
         "The list of tables of FILE is damaged: the table \"Soups\" is marked as one of Access's");
     // Cut short, this Jet 3 file made libmdb loop over its catalogue until stopped.
     row("Jet 3 cut short",
-        jettest::readAll(jetFile(QStringLiteral("jackcess_test2V1997.mdb"))).left(58 * 2048),
+        jettest::fileBytes(jetFile(QStringLiteral("jackcess_test2V1997.mdb"))).left(58 * 2048),
         "The list of tables of FILE is damaged: table \"MSysObjects\", row 19", 2000);
     // One byte in the catalogue's usage map of this Jet 3 file makes libmdb 1.0 crash.
     row("libmdb crashes", patched(QStringLiteral("jackcess_test2V1997.mdb"), 0x1023, "\x48"),
@@ -274,7 +274,7 @@ void TestJetReader::damagedFilesRefused()
     QFETCH(QString, message);
     QFETCH(int, timeout);
     const QString path = m_dir.filePath(QStringLiteral("damaged.mdb"));
-    QVERIFY(jettest::writeAll(path, bytes));
+    QVERIFY(jettest::writeFile(path, bytes));
     try {
         jet::JetReaderProcess::read(path, {QStringLiteral("Soups"), QStringLiteral("Cakes & Pies")},
                                     timeout);
@@ -283,7 +283,7 @@ void TestJetReader::damagedFilesRefused()
         const QString said = e.message().replace(QDir::toNativeSeparators(path), "FILE");
         QVERIFY2(said.contains(message), qPrintable(said));
     }
-    QCOMPARE(jettest::readAll(path), bytes);
+    QCOMPARE(jettest::fileBytes(path), bytes);
 }
 
 QTEST_GUILESS_MAIN(TestJetReader)

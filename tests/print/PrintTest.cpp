@@ -29,17 +29,9 @@ const QString Ingredients = QStringLiteral("2 carrots\r\n1 onion");
 const QString Instructions = QStringLiteral("Boil for an hour.");
 
 // The Soup example: print.txt has 11 lines.
-const QByteArray SoupText = "Name: Soup\r\n"
-                            "\r\n"
-                            "Author: \r\n"
-                            "\r\n"
-                            "Ingredints:\r\n"
-                            "2 carrots\r\n"
-                            "1 onion\r\n"
-                            "\r\n"
-                            "\r\n"
-                            "Instructions:\r\n"
-                            "Boil for an hour.\r\n";
+const QByteArray SoupText =
+    "Name: Soup\r\n\r\nAuthor: \r\n\r\nIngredints:\r\n2 carrots\r\n1 onion\r\n"
+    "\r\n\r\nInstructions:\r\nBoil for an hour.\r\n";
 // print.htm: a header of 6 lines, each line of print.txt with <br>, and 2 closing lines.
 QByteArray soupPage()
 {

@@ -66,24 +66,6 @@ qint64 queryInt(const QString &path, const QByteArray &sql)
     return value;
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    QByteArray bytes = file.readAll();
-    if (bytes.isNull())
-        bytes = QByteArray(""); // an empty file is not an unreadable one
-    return bytes;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
 QString helperPath()
 {
     return QString::fromUtf8(KX_RELIABILITY_HELPER);

@@ -3,6 +3,8 @@
 // What the reliability tests share: SQLite's own integrity check, whole-file comparisons, the
 // helper program's path, and the recipes the killed writer writes and the checker reads back.
 
+#include "TestSupport.h"
+
 #include <QByteArray>
 #include <QMap>
 #include <QString>
@@ -23,8 +25,7 @@ QString execSql(const QString &path, const QByteArray &sql);
 qint64 queryInt(const QString &path, const QByteArray &sql);
 
 // The whole file, or a null QByteArray when it cannot be read.
-QByteArray fileBytes(const QString &path);
-void writeFile(const QString &path, const QByteArray &bytes);
+using kxtest::fileBytes, kxtest::writeFile;
 
 // The helper program (tests/reliability/ReliabilityHelper.cpp).
 QString helperPath();

@@ -2,6 +2,7 @@
 
 #include "store/RecipeBas.h"
 
+#include <QFile>
 #include <QProcessEnvironment>
 
 namespace kxtest {
@@ -9,6 +10,22 @@ namespace kxtest {
 QString dataDir()
 {
     return QProcessEnvironment::systemEnvironment().value(QStringLiteral("KX_TEST_DATA"));
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const QByteArray bytes = file.readAll();
+    return bytes.isNull() ? QByteArray("") : bytes;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 void makeDatabase(const QString &path, const QList<Category> &categories, const QString &password)

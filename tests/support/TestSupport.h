@@ -17,6 +17,10 @@ inline const QString Connect = QStringLiteral(";Pwd=") + Password;
 
 // Folder of the test data (tests/data in the source tree).
 QString dataDir();
+// A file's bytes: empty (not null) for an empty file, null when it cannot be read.
+QByteArray fileBytes(const QString &path);
+// Writes a whole file; false when it cannot.
+bool writeFile(const QString &path, const QByteArray &bytes);
 
 // A recipe for makeDatabase: four fields, a null field as an invalid QVariant.
 struct Row
