@@ -71,6 +71,22 @@ QString categoryRowsProblem(const jet::TableData &data)
     return QString();
 }
 
+QList<jet::TableData>
+readCategoryTables(const QString &path,
+                   const std::function<void(const QString &table, const QString &why)> &skipped)
+{
+    const jet::ReadResult schema = jet::JetReaderProcess::read(path);
+    QStringList wanted;
+    for (const jet::Table &table : schema.tables) {
+        const QString problem = categoryLayoutProblem(table);
+        if (problem.isEmpty())
+            wanted.append(table.name);
+        else
+            skipped(table.name, problem);
+    }
+    return jet::JetReaderProcess::read(path, wanted).data;
+}
+
 namespace {
 
 void removeDatabaseFile(const QString &path)
@@ -145,17 +161,11 @@ JetConversionReport convertToTemporary(const QString &source, const QString &tar
     JetConversionReport report;
     QList<jet::TableData> categories;
     try {
-        const jet::ReadResult schema = jet::JetReaderProcess::read(source);
-        QStringList wanted;
-        for (const jet::Table &table : schema.tables) {
-            const QString problem = categoryLayoutProblem(table);
-            if (problem.isEmpty())
-                wanted.append(table.name);
-            else
-                report.skipped.append({table.name, problem});
-        }
-        const jet::ReadResult read = jet::JetReaderProcess::read(source, wanted);
-        for (const jet::TableData &data : read.data) {
+        const QList<jet::TableData> tables =
+            readCategoryTables(source, [&report](const QString &table, const QString &why) {
+                report.skipped.append({table, why});
+            });
+        for (const jet::TableData &data : tables) {
             const QString problem = categoryRowsProblem(data);
             if (!problem.isEmpty()) {
                 report.skipped.append({data.table.name, problem});

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // The conversion of a recipe database of the earlier Windows program (a Jet file: Access 97 to
@@ -55,6 +57,11 @@ QString categoryLayoutProblem(const jet::Table &table);
 // Why the rows of such a table cannot come across whole (a Name or Author longer than the 255
 // characters a Text field holds: it is never cut), or an empty string.
 QString categoryRowsProblem(const jet::TableData &data);
+// The tables of the Jet file at path that have the layout of a category, with their rows; each
+// other table goes to skipped with why. Raises jet::JetError when the file cannot be read.
+QList<jet::TableData>
+readCategoryTables(const QString &path,
+                   const std::function<void(const QString &table, const QString &why)> &skipped);
 
 // Converts the Jet database at source into a new engine file at target, protected with the
 // program's password. All or nothing: the tables are written into a temporary file beside

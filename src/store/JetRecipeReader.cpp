@@ -11,16 +11,9 @@ JetRecipeReader::JetRecipeReader(const QString &path)
         m_problems << entry;
     };
     try {
-        const jet::ReadResult schema = jet::JetReaderProcess::read(path);
-        QStringList wanted;
-        for (const jet::Table &table : schema.tables) {
-            const QString layout = categoryLayoutProblem(table);
-            if (layout.isEmpty())
-                wanted << table.name;
-            else
-                problem(QStringLiteral("table \"%1\": %2").arg(table.name, layout));
-        }
-        m_tables = jet::JetReaderProcess::read(path, wanted).data;
+        m_tables = readCategoryTables(path, [&problem](const QString &table, const QString &why) {
+            problem(QStringLiteral("table \"%1\": %2").arg(table, why));
+        });
     } catch (const jet::JetError &e) {
         problem(e.message());
     }
