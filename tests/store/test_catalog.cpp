@@ -50,6 +50,8 @@ private slots:
     void aBuilderMakesTheIndexOnItsOwnThread();
     void treeNodesCarryTheirRows_data();
     void treeNodesCarryTheirRows();
+    void aBatchIsIndexedWholeOrNotAtAll_data();
+    void aBatchIsIndexedWholeOrNotAtAll();
 
 private:
     std::unique_ptr<dao::Database> open()
@@ -290,6 +292,59 @@ void TestCatalog::treeNodesCarryTheirRows()
         QCOMPARE(vb::TreeView::Row(node), soups[i].id.row);
     }
     QVERIFY(!RecipeBas::RecipeNode(QStringLiteral("Soups"), soups[2].id.row + 1));
+}
+
+void TestCatalog::aBatchIsIndexedWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("harm");
+    QTest::addColumn<bool>("commit");
+    QTest::newRow("committed") << QString() << true;
+    QTest::newRow("rolled back") << QString() << false;
+    // The index refuses a write after the first group: the recipes are stored all the same.
+    QTest::newRow("index fails in the middle")
+        << "CREATE TRIGGER harm BEFORE INSERT ON _kx_find_docs WHEN (SELECT count(*) FROM "
+           "_kx_find_docs) > 1005 BEGIN SELECT RAISE(ABORT, 'harm'); END"
+        << true;
+}
+
+void TestCatalog::aBatchIsIndexedWholeOrNotAtAll()
+{
+    QFETCH(QString, harm);
+    QFETCH(bool, commit);
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    const QByteArray before = kxtest::fileBytes(m_file);
+    auto db = open();
+    db->BeginTrans();
+    QList<Catalog::RecipeId> ids;
+    for (int i = 0; i < 1500; ++i) // more than one group of the index
+        ids << Catalog::Add(*db, QStringLiteral("Soups"),
+                            {{}, u"Stew %1"_qs.arg(i), {}, u"beans"_qs, {}});
+    if (commit) {
+        // Changed and removed while their group still waits.
+        Catalog::Update(*db,
+                        {ids.last(), QStringLiteral("Stew"), {}, QStringLiteral("lentils"), {}});
+        Catalog::Remove(*db, ids[1498]);
+        Catalog::Add(*db, QStringLiteral("Soups"), {{}, QStringLiteral("Peas"), {}, {}, {}});
+        db->CommitTrans();
+    } else {
+        db->Rollback();
+    }
+    // What the batch added last is indexed when it commits, for every reader.
+    QCOMPARE(find(QStringLiteral("peas")).size(), commit && harm.isEmpty() ? 1 : 0);
+    if (!harm.isEmpty()) {
+        QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Missing);
+        QVERIFY(Catalog::EnsureIndex(*db));
+    }
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("beans")).total, commit ? 1498 : 0);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("lentils")).total, commit ? 1 : 0);
+    QCOMPARE(Catalog::Recipes(*db, QStringLiteral("Soups")).size(), commit ? 1503 : 3);
+    QVERIFY(!Catalog::RepairIndex(*db));
+    db->Close();
+    if (!commit)
+        QCOMPARE(kxtest::fileBytes(m_file), before);
 }
 
 QTEST_MAIN(TestCatalog)

@@ -159,6 +159,7 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     if (Status(db) == State::Current)
         return true;
     if (Status(db) == State::Missing) {
@@ -208,6 +209,7 @@ bool TextIndex::CheckAndDrop(Database &db)
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     const Stamp stamp = readStamp(conn);
     if (!stamp.tables)
         return false;
@@ -245,6 +247,7 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     Result result;
     // One read for the whole answer: the file is locked once, and the count and the hits are
     // of one state of it.
