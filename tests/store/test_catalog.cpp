@@ -318,20 +318,15 @@ void TestCatalog::aBatchIsIndexedWholeOrNotAtAll()
     const QByteArray before = kxtest::fileBytes(m_file);
     auto db = open();
     db->BeginTrans();
-    QList<Catalog::RecipeId> ids;
+    Catalog::RecipeId id;
     for (int i = 0; i < 2100; ++i) // more than one group of the index, more than are counted
-        ids << Catalog::Add(*db, QStringLiteral("Soups"),
-                            {{}, u"Stew %1"_qs.arg(i), {}, u"beans"_qs, {}});
-    if (commit) {
-        // Changed and removed while their group still waits.
-        Catalog::Update(*db,
-                        {ids.last(), QStringLiteral("Stew"), {}, QStringLiteral("lentils"), {}});
-        Catalog::Remove(*db, ids[2098]);
+        id = Catalog::Add(*db, QStringLiteral("Soups"), {{}, u"Stew"_qs, {}, u"beans"_qs, {}});
+    if (commit) { // changed and removed while their group still waits
+        Catalog::Update(*db, {id, QStringLiteral("Stew"), {}, QStringLiteral("lentils"), {}});
+        Catalog::Remove(*db, {id.category, id.row - 1});
         Catalog::Add(*db, QStringLiteral("Soups"), {{}, QStringLiteral("Peas"), {}, {}, {}});
-        db->CommitTrans();
-    } else {
-        db->Rollback();
     }
+    commit ? db->CommitTrans() : db->Rollback();
     // What the batch added last is indexed when it commits, for every reader.
     QCOMPARE(find(QStringLiteral("peas")).size(), commit && harm.isEmpty() ? 1 : 0);
     if (!harm.isEmpty()) {
