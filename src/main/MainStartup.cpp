@@ -7,6 +7,7 @@
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TreeView.h"
 #include "store/Backup.h"
+#include "store/History.h"
 #include "store/RecipeBas.h"
 
 #include <QApplication>
@@ -18,7 +19,11 @@
 void MainForm::checkNow()
 {
     m_verdict = Verdict::Sound;
-    RecipeBas::AfterSoundCheck(RecipeBas::CheckRecipeDataBase());
+    auto database = RecipeBas::CheckRecipeDataBase();
+    const bool historyLost = RecipeBas::HistoryWasDamaged(*database);
+    RecipeBas::AfterSoundCheck(std::move(database));
+    if (historyLost)
+        vb::MsgBox(HistoryLostMessage(), vb::vbOKOnly, QString(), this);
 }
 
 void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database)
@@ -34,9 +39,13 @@ void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database
         Tv->Clear();
         startupFailed(e);
     }
-    if (m_verdict == Verdict::Sound)
+    if (m_verdict == Verdict::Sound) {
+        // A damaged undo history costs only the history; the recipes are shown all the same.
+        const bool historyLost = database && RecipeBas::HistoryWasDamaged(*database);
         RecipeBas::AfterSoundCheck(std::move(database));
-    else if (isVisible())
+        if (historyLost)
+            vb::MsgBox(HistoryLostMessage(), vb::vbOKOnly, QString(), this);
+    } else if (isVisible())
         showStartupProblem();
 }
 

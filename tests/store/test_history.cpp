@@ -66,7 +66,7 @@ class TestHistory : public QObject
                    row(QStringLiteral("Stew ")), row(QStringLiteral("Goulash "), QVariant()),
                    row(QStringLiteral("Roast "))}},
                  {QStringLiteral("Soups"), {row(QStringLiteral("Leek "))}}});
-        QVERIFY(!History::Check(*open(f->file()))); // made, not damaged
+        History::Ensure(*open(f->file()));
     }
 
 private slots:
@@ -145,6 +145,141 @@ private slots:
         QCOMPARE(redone.count, undone.count);
         QCOMPARE(snapshot(f->file()), after);
         QCOMPARE(History::Undo(*db).status, History::Status::Done);
+        QCOMPARE(snapshot(f->file()), before);
+    }
+
+    // Whatever an undo (or a redo) would touch that is not as the change left it refuses it
+    // whole, saying what is in the way, and writes nothing.
+    void refusedWhenChangedSince_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("since"); // what another program does meanwhile
+        QTest::addColumn<bool>("redo");     // the change is undone first, and redone
+        QTest::addColumn<int>("clash");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("added recipe edited")
+            << "add"
+            << "UPDATE Beef SET Author = 'X' WHERE Name = 'Chili '" << false
+            << int(History::Clash::RecipeChanged) << "Chili";
+        QTest::newRow("added recipe gone") << "add"
+                                           << "DELETE FROM Beef WHERE Name = 'Chili '" << false
+                                           << int(History::Clash::RecipeGone) << "";
+        QTest::newRow("edited recipe edited")
+            << "edit"
+            << "UPDATE Beef SET Author = NULL WHERE rowid = 2" << false
+            << int(History::Clash::RecipeChanged) << "Stew";
+        QTest::newRow("place taken") << "delete"
+                                     << "INSERT INTO Beef (rowid, Name) VALUES (3, 'Tacos ')"
+                                     << false << int(History::Clash::RowTaken) << "Tacos";
+        QTest::newRow("category gone")
+            << "delete"
+            << "DROP TABLE Beef" << false << int(History::Clash::CategoryGone) << "";
+        QTest::newRow("new category filled") << "create"
+                                             << "INSERT INTO Pies (Name) VALUES ('Pecan ')" << false
+                                             << int(History::Clash::CategoryNotEmpty) << "";
+        QTest::newRow("name taken again")
+            << "drop"
+            << "CREATE TABLE beef (Name TEXT)" << false << int(History::Clash::NameTaken) << "beef";
+        QTest::newRow("redo: restored edited")
+            << "delete"
+            << "UPDATE Beef SET Author = 'Z' WHERE rowid = 3" << true
+            << int(History::Clash::RecipeChanged) << "Goulash";
+        QTest::newRow("redo: category changed") << "drop"
+                                                << "DELETE FROM Beef WHERE rowid = 4" << true
+                                                << int(History::Clash::CategoryChanged) << "";
+    }
+    void refusedWhenChangedSince()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, since);
+        QFETCH(bool, redo);
+        QFETCH(int, clash);
+        QFETCH(QString, what);
+        if (change == QLatin1String("add")) {
+            f->setBoxes(QStringLiteral("Chili"), QString(), QString(), QString());
+            RecipeBas::AddRecipe(QStringLiteral("Beef"));
+        } else if (change == QLatin1String("edit")) {
+            f->setBoxes(QStringLiteral("Stew"), QStringLiteral("Cy"), QString(), QString());
+            RecipeBas::UpdateRecipe(QStringLiteral("Beef"), QStringLiteral("Stew"));
+        } else if (change == QLatin1String("delete")) {
+            RecipeBas::DeleteRecipe(QStringLiteral("Beef"), QStringLiteral("Goulash"));
+        } else if (change == QLatin1String("create")) {
+            RecipeBas::AppendCategoryTable(*open(f->file()), QStringLiteral("Pies"));
+        } else {
+            open(f->file())->TableDefs().Delete(QStringLiteral("Beef"));
+        }
+        if (redo)
+            QCOMPARE(History::Undo(*open(f->file())).status, History::Status::Done);
+        sql(f->file(), since);
+        const Snapshot before = snapshot(f->file());
+        auto db = open(f->file());
+        const History::Result result = redo ? History::Redo(*db) : History::Undo(*db);
+        QCOMPARE(result.status, History::Status::Refused);
+        QCOMPARE(int(result.clash), clash);
+        QCOMPARE(result.clashName, what);
+        QCOMPARE(snapshot(f->file()), before);
+        QVERIFY(redo ? History::CanRedo(*db) : History::CanUndo(*db)); // still there to try again
+    }
+
+    // A new change ends what could be redone; the oldest changes go beyond the limits.
+    void newChangeDropsRedoAndLimitsHold()
+    {
+        auto db = open(f->file());
+        db->TableDefs().Delete(QStringLiteral("Soups"));
+        QCOMPARE(History::Undo(*db).status, History::Status::Done);
+        Catalog::Add(*db, QStringLiteral("Beef"), {{}, "Chili", "", "", ""});
+        QVERIFY(!History::CanRedo(*db));
+        sql(f->file(), QStringLiteral("UPDATE _kx_undo SET at = at - 31 * 86400"));
+        Catalog::Add(*db, QStringLiteral("Beef"), {{}, "Chili", "", "", ""});
+        QCOMPARE(History::Undo(*db).status, History::Status::Done);
+        QCOMPARE(History::Undo(*db).status, History::Status::Nothing); // 31 days old: gone
+        for (int i = 0; i < 101; ++i)
+            Catalog::Add(*db, QStringLiteral("Soups"), {{}, QString::number(i), "", "", ""});
+        int undone = 0;
+        while (History::Undo(*db).status == History::Status::Done)
+            ++undone;
+        QCOMPARE(undone, 100);
+        QCOMPARE(Catalog::Recipes(*db, QStringLiteral("Soups")).size(), 2); // Leek and "0"
+
+        // Size: each deletion keeps 590 bytes of text; two fit in 1500, three do not.
+        History::SetLimits(100, 1500, 3600);
+        const QString text(290, QLatin1Char('x'));
+        for (int i = 0; i < 3; ++i) {
+            const Catalog::RecipeId id =
+                Catalog::Add(*db, QStringLiteral("Soups"), {{}, "x", "", "", text});
+            Catalog::Remove(*db, id);
+        }
+        int kept = 0;
+        while (History::Undo(*db).status == History::Status::Done)
+            ++kept;
+        QCOMPARE(kept, 4); // the last two deletions and the adds between and after them
+    }
+
+    // A damaged history costs only the history, said once; the recipes stay as they are, and
+    // history is kept again from then on.
+    void damagedHistoryIsClearedOnce_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::newRow("unknown step") << "UPDATE _kx_undo_steps SET kind = 9";
+        QTest::newRow("kept table gone") << "DROP TABLE _kx_undo_t1";
+        QTest::newRow("step without change") << "DELETE FROM _kx_undo WHERE id = 1";
+        QTest::newRow("table missing") << "DROP TABLE _kx_undo_steps";
+        QTest::newRow("other layout") << "DROP TABLE _kx_undo; CREATE TABLE _kx_undo (id)";
+        QTest::newRow("other version") << "UPDATE _kx_meta SET value = 'x' WHERE key = 'history'";
+    }
+    void damagedHistoryIsClearedOnce()
+    {
+        QFETCH(QString, damage);
+        open(f->file())->TableDefs().Delete(QStringLiteral("Soups")); // change 1, step 1
+        const Snapshot before = snapshot(f->file());
+        sql(f->file(), damage);
+        auto db = open(f->file());
+        QVERIFY(History::Check(*db));
+        QVERIFY(!History::Check(*db));
+        QCOMPARE(snapshot(f->file()), before);
+        QVERIFY(!History::CanUndo(*db));
+        Catalog::Add(*db, QStringLiteral("Beef"), {{}, "Chili", "", "", ""});
+        QCOMPARE(History::Undo(*db).kind, History::Kind::Added);
         QCOMPARE(snapshot(f->file()), before);
     }
 };

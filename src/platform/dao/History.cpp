@@ -142,8 +142,10 @@ History::Result run(Database &db, Connection &conn, bool undo)
     result.category = steps.first().table;
     result.count = int(std::count_if(steps.cbegin(), steps.cend(),
                                      [](const HistoryStep &s) { return !s.isTable(); }));
-    if (result.kind == History::Kind::CategoryDeleted)
+    if (result.kind == History::Kind::CategoryDeleted) {
         result.count = swapper.tableRows;
+        result.row = undo ? swapper.firstRow : 0;
+    }
     for (const HistoryStep &step : steps) {
         if (!step.isTable() && step.live && step.table == result.category) {
             result.row = step.row;

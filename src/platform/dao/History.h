@@ -58,10 +58,12 @@ public:
         QString clashCategory, clashName; // what is in the way
     };
 
-    // Looks at the file's history at start-up: makes it when the file has none (a new or
-    // converted file); when it is damaged, clears it and returns true. The recipes are never
-    // touched. Reads only when the history is sound.
+    // Looks at the file's history at start-up: when it is damaged, clears it and returns true.
+    // The recipes are never touched. Reads only, unless the history is damaged.
     static bool Check(Database &db);
+    // Makes the history of a file that has none (a new or converted file, or one made before
+    // there was a history): from then on every change is recorded.
+    static void Ensure(Database &db);
     static bool CanUndo(Database &db);
     static bool CanRedo(Database &db);
     static Result Undo(Database &db);

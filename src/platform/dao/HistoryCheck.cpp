@@ -105,11 +105,20 @@ bool History::Check(Database &db)
             e.number() != errTableNotFound)
             throw;
     }
-    if (found == Found::Sound)
+    if (found != Found::Damaged)
         return false;
     detail::clearHistory(conn);
     db.TableDefs().Refresh();
-    return found == Found::Damaged;
+    return true;
+}
+
+void History::Ensure(Database &db)
+{
+    Connection &conn = *db.m_conn;
+    conn.ensureOpen();
+    if (conn.history.active() || inspect(conn) != Found::None)
+        return;
+    detail::clearHistory(conn);
 }
 
 } // namespace dao

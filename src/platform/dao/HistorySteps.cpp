@@ -198,6 +198,13 @@ History::Clash StepSwapper::swapTable(HistoryStep &step)
     renameTable(m_conn, parked, step.table);
     step.live = true;
     step.fingerprint = tableFingerprint(step.table, &tableRows);
+    Statement first;
+    first.prepare(m_conn.db(),
+                  QStringLiteral("SELECT min(%1) FROM %2")
+                      .arg(rowidAlias(m_conn.fieldsOf(step.table)), quoteIdentifier(step.table)),
+                  m_conn.path, Doing);
+    firstRow = first.step() ? first.columnInt64(0) : 0;
+    first.reset();
     if (m_conn.textIndex.active()) {
         Statement records;
         records.prepare(m_conn.db(),

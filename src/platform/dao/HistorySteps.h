@@ -51,6 +51,7 @@ public:
     // The trimmed name of the recipe the last row step swapped; rows of a table brought back.
     QString name;
     int tableRows = 0;
+    qint64 firstRow = 0; // of a table brought back, when it has records
 
 private:
     struct Table
