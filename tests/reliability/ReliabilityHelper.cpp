@@ -7,7 +7,7 @@
 //                               "locked", and when a line comes on stdin commits it ("commit")
 //                               or rolls it back (anything else); with "spill" the write is
 //                               big enough to reach the file before the commit;
-//   undo FILE                   undoes and redoes the last change of FILE in a loop until it
+//   undo FILE                   undoes and redoes the last change of FILE in turn until it
 //                               is killed, saying "undoing" first;
 //   window FOLDER CATEGORY      as a user without privileges (it gives up root's), starts the
 //                               main window on FOLDER, adds a recipe to CATEGORY and prints
@@ -228,9 +228,14 @@ int runUndo(const QString &file)
     std::printf("undoing\n");
     std::fflush(stdout);
     for (;;) {
-        if (dao::History::Undo(*db).status != dao::History::Status::Done ||
-            dao::History::Redo(*db).status != dao::History::Status::Done)
-            fail(QStringLiteral("the change could not be undone and redone"));
+        // The kill before may have left the change undone.
+        const bool undo = dao::History::CanUndo(*db);
+        const auto result = undo ? dao::History::Undo(*db) : dao::History::Redo(*db);
+        if (result.status != dao::History::Status::Done)
+            fail(QStringLiteral("%1 failed: status %2, clash %3")
+                     .arg(undo ? QStringLiteral("undo") : QStringLiteral("redo"))
+                     .arg(int(result.status))
+                     .arg(int(result.clash)));
     }
 }
 

@@ -289,7 +289,7 @@ void TestCrashSafety::killedUndoLeavesTheChangeOrItsUndoWhole()
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("Recipe.mdb"));
     kxtest::makeDatabase(file, {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0)}}});
-    constexpr int Imported = 1500;
+    constexpr int Imported = 300;
     {
         auto db = dao::DBEngine::OpenDatabase(file, false, false, kxtest::Connect);
         dao::History::Ensure(*db);
@@ -309,7 +309,7 @@ void TestCrashSafety::killedUndoLeavesTheChangeOrItsUndoWhole()
         QThread::msleep(QRandomGenerator::global()->bounded(20, 400));
         ::kill(pid_t(undoer.processId()), SIGKILL);
         QVERIFY(undoer.waitForFinished(10000));
-        QCOMPARE(undoer.exitStatus(), QProcess::CrashExit);
+        QVERIFY2(undoer.exitStatus() == QProcess::CrashExit, undoer.readAllStandardError());
 
         QCOMPARE(kxrel::integrityCheck(file), QStringLiteral("ok"));
         const qint64 rows =
