@@ -1,7 +1,11 @@
 // Undo and redo through the real main window: the keys, the message, the tree and the boxes.
 #include "MainFixture.h"
 
+#include "platform/dao/Database.h"
+#include "platform/dao/History.h"
+
 #include <QApplication>
+#include <sqlite3.h>
 
 class TestUndoWindow : public QObject
 {
@@ -10,6 +14,7 @@ private slots:
     void deletedRecipeIsShownAgain();
     void deletedCategoryComesBackWithItsRecipes();
     void ctrlZInABoxBeingEditedIsTheBoxsOwn();
+    void damagedHistoryIsSaidOnceAndTheRecipesShown();
 };
 
 namespace {
@@ -83,6 +88,33 @@ void TestUndoWindow::ctrlZInABoxBeingEditedIsTheBoxsOwn()
     QCOMPARE(f.form->Text2->Text(), QStringLiteral("Ann"));
     QVERIFY(f.dialogs.texts().isEmpty());
     QVERIFY(f.rows(QStringLiteral("Soups")).isEmpty()); // the deletion stays
+}
+
+void TestUndoWindow::damagedHistoryIsSaidOnceAndTheRecipesShown()
+{
+    MainFixture f;
+    kxtest::makeDatabase(f.file(), Recipes);
+    {
+        auto db = dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect);
+        dao::History::Ensure(*db);
+        db->TableDefs().Delete(QStringLiteral("Soups"));
+    }
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(f.file().toUtf8().constData(), &raw), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(raw, "UPDATE _kx_undo_steps SET kind = 7", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(raw);
+    const QList<QStringList> beef = f.rows(QStringLiteral("Beef"));
+
+    f.start();
+    QTRY_COMPARE(f.dialogs.texts(), QStringList{MainForm::HistoryLostMessage()});
+    QCOMPARE(f.form->Tv->ChildCount(f.category(QStringLiteral("Beef"))), 2);
+    QCOMPARE(f.rows(QStringLiteral("Beef")), beef);
+    f.form->close();
+    f.dialogs.clear();
+    f.start();
+    press(f.form->Tv, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    QCOMPARE(f.dialogs.texts(), QStringList{"There is nothing to undo."});
 }
 
 QTEST_MAIN(TestUndoWindow)

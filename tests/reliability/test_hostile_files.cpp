@@ -412,7 +412,7 @@ void TestHostileFiles::lockedFileNeverLooksLikeAMissingRecipe()
                                                       "'Beef' AND pagetype = 'leaf' ORDER BY "
                                                       "path DESC LIMIT 1");
         kxrel::writeFile(f.file(), kxrel::fileBytes(f.file()).replace((last - 1) * page, page,
-                                                                      QByteArray(page, 'x')));
+                                                                        QByteArray(page, 'x')));
     } else {
         other.start(kxrel::helperPath(), {QStringLiteral("lock"), f.file(), "immediate"});
         QVERIFY(other.waitForReadyRead(10000));
