@@ -69,6 +69,32 @@ class TestHistory : public QObject
         History::Ensure(*open(f->file()));
     }
 
+    // One change of each kind, as the program makes it.
+    void makeChange(const QString &change)
+    {
+        if (change == QLatin1String("add")) {
+            f->setBoxes(QStringLiteral("Chili"), QStringLiteral("Bo"), QString(), QString());
+            RecipeBas::AddRecipe(QStringLiteral("Beef"));
+        } else if (change == QLatin1String("edit")) {
+            f->setBoxes(QStringLiteral("Stew"), QStringLiteral("Cy"), QStringLiteral("beef"),
+                        QStringLiteral("stew it"));
+            RecipeBas::UpdateRecipe(QStringLiteral("Beef"), QStringLiteral("Stew"));
+        } else if (change == QLatin1String("delete")) {
+            QCOMPARE(RecipeBas::DeleteRecipe(QStringLiteral("Beef"), QStringLiteral("Goulash")), 2);
+        } else if (change == QLatin1String("create")) {
+            RecipeBas::AppendCategoryTable(*open(f->file()), QStringLiteral("Pies"));
+        } else if (change == QLatin1String("drop")) {
+            open(f->file())->TableDefs().Delete(QStringLiteral("Beef"));
+        } else {
+            auto db = open(f->file());
+            db->BeginTrans();
+            RecipeBas::AppendCategoryTable(*db, QStringLiteral("Asia"));
+            Catalog::Add(*db, QStringLiteral("Asia"), {{}, "Pho", "", "", ""});
+            Catalog::Add(*db, QStringLiteral("Soups"), {{}, "Miso", "", "", ""});
+            db->CommitTrans();
+        }
+    }
+
 private slots:
     void init()
     {
@@ -107,27 +133,7 @@ private slots:
         QFETCH(QString, name);
         const int found = findTotal(f->file(), QStringLiteral("goulash"));
         const Snapshot before = snapshot(f->file());
-        if (change == QLatin1String("add")) {
-            f->setBoxes(QStringLiteral("Chili"), QStringLiteral("Bo"), QString(), QString());
-            RecipeBas::AddRecipe(QStringLiteral("Beef"));
-        } else if (change == QLatin1String("edit")) {
-            f->setBoxes(QStringLiteral("Stew"), QStringLiteral("Cy"), QStringLiteral("beef"),
-                        QStringLiteral("stew it"));
-            RecipeBas::UpdateRecipe(QStringLiteral("Beef"), QStringLiteral("Stew"));
-        } else if (change == QLatin1String("delete")) {
-            QCOMPARE(RecipeBas::DeleteRecipe(QStringLiteral("Beef"), QStringLiteral("Goulash")), 2);
-        } else if (change == QLatin1String("create")) {
-            RecipeBas::AppendCategoryTable(*open(f->file()), QStringLiteral("Pies"));
-        } else if (change == QLatin1String("drop")) {
-            open(f->file())->TableDefs().Delete(QStringLiteral("Beef"));
-        } else {
-            auto db = open(f->file());
-            db->BeginTrans();
-            RecipeBas::AppendCategoryTable(*db, QStringLiteral("Asia"));
-            Catalog::Add(*db, QStringLiteral("Asia"), {{}, "Pho", "", "", ""});
-            Catalog::Add(*db, QStringLiteral("Soups"), {{}, "Miso", "", "", ""});
-            db->CommitTrans();
-        }
+        makeChange(change);
         const Snapshot after = snapshot(f->file());
         QVERIFY(after != before);
 
@@ -195,19 +201,7 @@ private slots:
         QFETCH(bool, redo);
         QFETCH(int, clash);
         QFETCH(QString, what);
-        if (change == QLatin1String("add")) {
-            f->setBoxes(QStringLiteral("Chili"), QString(), QString(), QString());
-            RecipeBas::AddRecipe(QStringLiteral("Beef"));
-        } else if (change == QLatin1String("edit")) {
-            f->setBoxes(QStringLiteral("Stew"), QStringLiteral("Cy"), QString(), QString());
-            RecipeBas::UpdateRecipe(QStringLiteral("Beef"), QStringLiteral("Stew"));
-        } else if (change == QLatin1String("delete")) {
-            RecipeBas::DeleteRecipe(QStringLiteral("Beef"), QStringLiteral("Goulash"));
-        } else if (change == QLatin1String("create")) {
-            RecipeBas::AppendCategoryTable(*open(f->file()), QStringLiteral("Pies"));
-        } else {
-            open(f->file())->TableDefs().Delete(QStringLiteral("Beef"));
-        }
+        makeChange(change);
         if (redo)
             QCOMPARE(History::Undo(*open(f->file())).status, History::Status::Done);
         sql(f->file(), since);

@@ -381,38 +381,36 @@ void HistoryKeeper::removing(const QString &table, const QList<Field> &fields, q
     guarded([&] { copyRow(StepKind::Deleted, table, fields, row, false); });
 }
 
+qint64 HistoryKeeper::tableStep(StepKind kind, const QString &table, bool live, qint64 bytes)
+{
+    prepareOnce(m_tableStepStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_undo_steps (change, kind, tbl, row, live, fp, "
+                               "other, bytes) VALUES (?1, ?2, ?3, 0, ?4, ?5, 0, ?6)"));
+    m_tableStepStmt.bindInt64(1, change());
+    m_tableStepStmt.bindInt64(2, qint64(kind));
+    m_tableStepStmt.bindText(3, table);
+    m_tableStepStmt.bindInt64(4, live ? 1 : 0);
+    if (live)
+        m_tableStepStmt.bindInt64(5, 0); // the fingerprint of an empty table
+    else
+        m_tableStepStmt.bindNull(5);
+    m_tableStepStmt.bindInt64(6, bytes);
+    m_tableStepStmt.run();
+    return m_tableStepStmt.lastInsertRowid();
+}
+
 void HistoryKeeper::createdTable(const QString &table)
 {
-    guarded([&] {
-        prepareOnce(m_tableStepStmt, m_conn,
-                    QStringLiteral("INSERT INTO _kx_undo_steps (change, kind, tbl, row, live, "
-                                   "fp, other, bytes) VALUES (?1, ?2, ?3, 0, ?4, ?5, 0, ?6)"));
-        m_tableStepStmt.bindInt64(1, change());
-        m_tableStepStmt.bindInt64(2, qint64(StepKind::TableCreated));
-        m_tableStepStmt.bindText(3, table);
-        m_tableStepStmt.bindInt64(4, 1);
-        m_tableStepStmt.bindInt64(5, 0); // the fingerprint of an empty table
-        m_tableStepStmt.bindInt64(6, 0);
-        m_tableStepStmt.run();
-    });
+    guarded([&] { tableStep(StepKind::TableCreated, table, true, 0); });
 }
 
 void HistoryKeeper::parkTable(const QString &table)
 {
     bool parked = false;
     guarded([&] {
-        const qint64 bytes = tableBytes(m_conn, table);
-        prepareOnce(m_tableStepStmt, m_conn,
-                    QStringLiteral("INSERT INTO _kx_undo_steps (change, kind, tbl, row, live, "
-                                   "fp, other, bytes) VALUES (?1, ?2, ?3, 0, ?4, ?5, 0, ?6)"));
-        m_tableStepStmt.bindInt64(1, change());
-        m_tableStepStmt.bindInt64(2, qint64(StepKind::TableDeleted));
-        m_tableStepStmt.bindText(3, table);
-        m_tableStepStmt.bindInt64(4, 0);
-        m_tableStepStmt.bindNull(5);
-        m_tableStepStmt.bindInt64(6, bytes);
-        m_tableStepStmt.run();
-        renameTable(m_conn, table, parkedName(m_tableStepStmt.lastInsertRowid()));
+        const qint64 step =
+            tableStep(StepKind::TableDeleted, table, false, tableBytes(m_conn, table));
+        renameTable(m_conn, table, parkedName(step));
         parked = true;
     });
     if (!parked)

@@ -99,6 +99,8 @@ private:
     };
     template <typename Fn> void guarded(Fn &&record);
     qint64 change();
+    // A step of a table, live (made) or parked (deleted); its id.
+    qint64 tableStep(StepKind kind, const QString &table, bool live, qint64 bytes);
     TableStatements &statementsFor(const QString &table, const QList<Field> &fields);
     void copyRow(StepKind kind, const QString &table, const QList<Field> &fields, qint64 row,
                  bool live);
