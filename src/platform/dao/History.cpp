@@ -158,6 +158,12 @@ History::Result run(Database &db, Connection &conn, bool undo)
 History::Result runGuarded(Database &db, Connection &conn, bool undo)
 {
     conn.ensureOpen();
+    // An undo is a transaction of its own: inside another, a refusal could not take back what
+    // it had begun.
+    if (conn.inUserTransaction)
+        throw Error(errEngine, QStringLiteral("A transaction is open on the database %1: the "
+                                              "last change cannot be undone or redone inside it.")
+                                   .arg(detail::quotedFile(conn.path)));
     try {
         return run(db, conn, undo);
     } catch (const Error &e) {
