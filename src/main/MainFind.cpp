@@ -47,6 +47,9 @@ void MainForm::addTreeCommands()
     Tv->setContextMenuPolicy(Qt::ActionsContextMenu);
     addTreeCommand(QStringLiteral("Find…"), &MainForm::OpenFind,
                    {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)});
+    // Their keys are the window's (MainShortcuts.cpp), which leave a box's own undo alone.
+    addTreeCommand(QStringLiteral("Undo\tCtrl+Z"), &MainForm::UndoChange);
+    addTreeCommand(QStringLiteral("Redo\tCtrl+Y"), &MainForm::RedoChange);
 }
 
 frmfind *MainForm::FindWindow() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/dao/History.h"
 #include "platform/vb/TreeView.h"
 
 #include <QKeySequence>
@@ -105,6 +106,12 @@ public:
     frmfind *FindWindow() const;
     // Shows a found recipe as a click on its node does; "" when shown, otherwise why not.
     QString ShowFoundRecipe(const Catalog::RecipeId &id);
+    // Undo of the last change to the recipes, and redo of the last one undone (MainUndo.cpp).
+    void UndoChange();
+    void RedoChange();
+    // What an undo or redo tells the user; what is said once of a damaged history.
+    static QString HistoryMessage(const dao::History::Result &result, bool undo);
+    static QString HistoryLostMessage();
     // Adds an entry to the tree's right-click menu, with its keys working anywhere in the window.
     QAction *addTreeCommand(const QString &text, void (MainForm::*command)(),
                             const QList<QKeySequence> &keys = {});
@@ -125,6 +132,8 @@ private:
     void bindKeys(); // MainShortcuts.cpp
     void addTreeCommands();
     void makeFindIndex(dao::Database *checked = nullptr); // MainFind.cpp
+    void undoOrRedo(bool undo);
+    void showChanged(const dao::History::Result &result);
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database

@@ -34,4 +34,8 @@ void MainForm::bindKeys()
     };
     for (const auto &row : table)
         keys->bind(row.key, row.button, QString::fromUtf8(row.what), row.scope);
+    // In a text box being edited the box takes these keys for its own undo and redo.
+    keys->bind(Qt::CTRL | Qt::Key_Z, [this] { UndoChange(); });
+    keys->bind(Qt::CTRL | Qt::Key_Y, [this] { RedoChange(); });
+    keys->bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Z, [this] { RedoChange(); });
 }

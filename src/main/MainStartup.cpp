@@ -7,6 +7,7 @@
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TreeView.h"
 #include "store/Backup.h"
+#include "store/History.h"
 #include "store/RecipeBas.h"
 
 #include <QApplication>
@@ -18,9 +19,12 @@
 void MainForm::checkNow()
 {
     m_verdict = Verdict::Sound;
-    std::unique_ptr<dao::Database> checked = RecipeBas::CheckRecipeDataBase();
-    makeFindIndex(checked.get());
-    RecipeBas::AfterSoundCheck(std::move(checked));
+    auto database = RecipeBas::CheckRecipeDataBase();
+    const bool historyLost = RecipeBas::HistoryWasDamaged(*database);
+    makeFindIndex(database.get());
+    RecipeBas::AfterSoundCheck(std::move(database));
+    if (historyLost)
+        vb::MsgBox(HistoryLostMessage(), vb::vbOKOnly, QString(), this);
 }
 
 void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database)
@@ -37,9 +41,13 @@ void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database
         startupFailed(e);
     }
     if (m_verdict == Verdict::Sound) {
+        // A damaged undo history costs only the history; the recipes are shown all the same.
+        const bool historyLost = database && RecipeBas::HistoryWasDamaged(*database);
         if (database)
             makeFindIndex(database.get());
         RecipeBas::AfterSoundCheck(std::move(database));
+        if (historyLost)
+            vb::MsgBox(HistoryLostMessage(), vb::vbOKOnly, QString(), this);
     } else if (isVisible())
         showStartupProblem();
 }

@@ -3,6 +3,7 @@
 // never costs an older backup.
 #include "Backup.h"
 
+#include "History.h"
 #include "RecipeBas.h"
 #include "platform/dao/Database.h"
 #include "platform/dao/Maintenance.h"
@@ -110,6 +111,12 @@ void KeepBackupBeforeChange()
     rotateInto(file, fresh);
     syncFolder(QFileInfo(file).absolutePath());
     g_backedUp = file;
+    // From the run's first change on, every change is recorded for undo. A file whose history
+    // cannot be made now is changed all the same, without it.
+    try {
+        EnsureHistory();
+    } catch (const dao::Error &) {
+    }
 }
 
 void StartBackupRun()

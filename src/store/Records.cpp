@@ -157,6 +157,7 @@ int DeleteRecipe(const QString &category, const QString &name)
     openCategory(category);
     const QString wanted = vb::Trim(name);
     int deleted = 0;
+    bool begun = false;
     const long count = rs->RecordCount();
     skipMissingRecord([] { rs->MoveFirst(); });
     // Every record of that name is deleted: the scan does not stop at a match.
@@ -165,8 +166,12 @@ int DeleteRecipe(const QString &category, const QString &name)
         skipMissingRecord([&] { match = wanted == vb::Trim(fieldText(0)); });
         if (match) {
             // Neither the backup nor the delete is a step to skip: a delete that did not
-            // happen must not be reported as a recipe that was not there.
+            // happen must not be reported as a recipe that was not there. The deletions of
+            // one command are one transaction, so that they are undone together.
             KeepBackupBeforeChange();
+            if (!begun)
+                db->BeginTrans();
+            begun = true;
             skipMissingRecord([&] {
                 rs->Delete();
                 ++deleted;
@@ -174,6 +179,8 @@ int DeleteRecipe(const QString &category, const QString &name)
         }
         skipMissingRecord([] { rs->MoveNext(); });
     }
+    if (begun)
+        db->CommitTrans();
     CloseDataBase();
     emptyBoxes();
     vb::ResumeNext([] { LoadTree(); });

@@ -7,6 +7,8 @@
 //                               "locked", and when a line comes on stdin commits it ("commit")
 //                               or rolls it back (anything else); with "spill" the write is
 //                               big enough to reach the file before the commit;
+//   undo FILE                   undoes and redoes the last change of FILE in turn until it
+//                               is killed, saying "undoing" first;
 //   window FOLDER CATEGORY      as a user without privileges (it gives up root's), starts the
 //                               main window on FOLDER, adds a recipe to CATEGORY and prints
 //                               every dialog, one per line.
@@ -15,6 +17,7 @@
 #include "TestSupport.h"
 #include "controls/xpcmdbutton.h"
 #include "main/MainForm.h"
+#include "platform/dao/History.h"
 #include "platform/vb/ListBox.h"
 #include "platform/vb/MsgBox.h"
 #include "platform/vb/TextBox.h"
@@ -219,6 +222,23 @@ int runLock(const QString &file, const QString &mode, bool spill)
     return 0;
 }
 
+int runUndo(const QString &file)
+{
+    auto db = dao::DBEngine::OpenDatabase(file, false, false, kxtest::Connect);
+    std::printf("undoing\n");
+    std::fflush(stdout);
+    for (;;) {
+        // The kill before may have left the change undone.
+        const bool undo = dao::History::CanUndo(*db);
+        const auto result = undo ? dao::History::Undo(*db) : dao::History::Redo(*db);
+        if (result.status != dao::History::Status::Done)
+            fail(QStringLiteral("%1 failed: status %2, clash %3")
+                     .arg(undo ? QStringLiteral("undo") : QStringLiteral("redo"))
+                     .arg(int(result.status))
+                     .arg(int(result.clash)));
+    }
+}
+
 // Gives up root's privileges for those of "nobody", so that file permissions count.
 void dropPrivileges()
 {
@@ -281,11 +301,13 @@ int main(int argc, char **argv)
     if (mode == QLatin1String("write") && argc == 5)
         return runWriter(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                          QString::fromLocal8Bit(argv[4]).toInt());
+    if (mode == QLatin1String("undo") && argc == 3)
+        return runUndo(QString::fromLocal8Bit(argv[2]));
     if (mode == QLatin1String("window") && argc == 4)
         return runWindow(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     std::fprintf(stderr,
                  "usage: %s write FOLDER JOURNAL SEED | lock FILE immediate|exclusive [spill] | "
-                 "window FOLDER CATEGORY\n",
+                 "undo FILE | window FOLDER CATEGORY\n",
                  argv[0]);
     return 64;
 }

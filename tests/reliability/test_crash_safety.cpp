@@ -6,6 +6,7 @@
 
 #include "MainFixture.h"
 #include "TestSupport.h"
+#include "platform/dao/History.h"
 #include "store/Backup.h"
 #include "store/Catalog.h"
 #include "store/RecipeBas.h"
@@ -79,6 +80,7 @@ class TestCrashSafety : public QObject
 private slots:
     void killedWriterLosesNothing();
     void startUpAfterAWriteWasKilledRecoversTheFile();
+    void killedUndoLeavesTheChangeOrItsUndoWhole();
 
 private:
     // Checks the file after a kill against the state before the run and the run's journal;
@@ -277,6 +279,51 @@ void TestCrashSafety::startUpAfterAWriteWasKilledRecoversTheFile()
     QVERIFY(!QFileInfo::exists(journal));
     QCOMPARE(kxrel::fileBytes(f.file()), before);
     QCOMPARE(kxrel::integrityCheck(f.file()), QStringLiteral("ok"));
+}
+
+// A program undoing and redoing an import of many recipes is killed again and again: each time
+// the file holds the import whole and its history says it is done, or holds none of it and
+// says it is undone; and the history is sound.
+void TestCrashSafety::killedUndoLeavesTheChangeOrItsUndoWhole()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Recipe.mdb"));
+    kxtest::makeDatabase(file, {{QStringLiteral("Soups"), {storedRow(QStringLiteral("0-1"), 0)}}});
+    constexpr int Imported = 300;
+    {
+        auto db = dao::DBEngine::OpenDatabase(file, false, false, kxtest::Connect);
+        dao::History::Ensure(*db);
+        db->BeginTrans();
+        RecipeBas::AppendCategoryTable(*db, QStringLiteral("Batch"));
+        for (int i = 0; i < Imported; ++i) {
+            const QStringList t = kxrel::recipeTexts(QString::number(i), 1);
+            Catalog::Add(*db, QStringLiteral("Batch"), {{}, t[0], t[1], t[2], t[3]});
+        }
+        db->CommitTrans();
+    }
+    int whole[2] = {0, 0};
+    for (int kill = 0; kill < 12; ++kill) {
+        QProcess undoer;
+        undoer.start(kxrel::helperPath(), {QStringLiteral("undo"), file});
+        QVERIFY(undoer.waitForReadyRead(10000));
+        QThread::msleep(QRandomGenerator::global()->bounded(20, 400));
+        ::kill(pid_t(undoer.processId()), SIGKILL);
+        QVERIFY(undoer.waitForFinished(10000));
+        QVERIFY2(undoer.exitStatus() == QProcess::CrashExit, undoer.readAllStandardError());
+
+        QCOMPARE(kxrel::integrityCheck(file), QStringLiteral("ok"));
+        const qint64 rows =
+            kxrel::queryInt(file, "SELECT count(*) FROM sqlite_master WHERE name = 'Batch'") == 1
+                ? kxrel::queryInt(file, "SELECT count(*) FROM Batch")
+                : 0;
+        const qint64 undone = kxrel::queryInt(file, "SELECT max(undone) FROM _kx_undo");
+        QVERIFY2((rows == Imported && undone == 0) || (rows == 0 && undone == 1),
+                 qPrintable(QStringLiteral("%1 recipes, undone %2").arg(rows).arg(undone)));
+        ++whole[undone];
+        auto db = dao::DBEngine::OpenDatabase(file, false, false, kxtest::Connect);
+        QVERIFY(!dao::History::Check(*db));
+    }
+    qInfo("killed undo: the import found whole %d times, its undo %d times", whole[0], whole[1]);
 }
 
 QTEST_MAIN(TestCrashSafety)

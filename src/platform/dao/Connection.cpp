@@ -372,6 +372,7 @@ void Connection::close()
     m_bookkeepingStmt.finalize();
     m_allBookkeepingStmt.finalize();
     textIndex.reset();
+    history.reset();
     beginStmt.finalize();
     commitStmt.finalize();
     rollbackStmt.finalize();
@@ -409,13 +410,17 @@ WriteTransaction::~WriteTransaction()
             // SQLite rolls back on its own when it cannot (for instance after an I/O error).
         }
     }
+    if (m_own)
+        m_conn.history.ended();
     bumpWriteGeneration();
 }
 
 void WriteTransaction::commit()
 {
-    if (m_own)
+    if (m_own) {
+        m_conn.history.finishing();
         m_conn.commitStmt.run();
+    }
     m_done = true;
 }
 

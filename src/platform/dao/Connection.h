@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Field.h"
+#include "HistoryKeeper.h"
 #include "Sqlite.h"
 #include "TextIndexKeeper.h"
 
@@ -51,6 +52,7 @@ struct Connection
     bool largeCache = false;
     QList<RecordsetState *> recordsets; // open record sets, closed with the database
     TextIndexKeeper textIndex{*this};   // keeps the find index in step with the writes
+    HistoryKeeper history{*this};       // records each change for undo, in its transaction
 
     // Raises errObjectClosed once the database was closed.
     void ensureOpen() const;

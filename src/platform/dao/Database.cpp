@@ -140,6 +140,8 @@ void TableDefCollection::Append(const TableDef &def)
         record.bindInt64(5, field.Type == dbText ? field.Size : 0);
         record.run();
     }
+    if (conn.history.active())
+        conn.history.createdTable(name);
     tx.commit();
     m_loaded = false;
 }
@@ -156,7 +158,11 @@ void TableDefCollection::Delete(const QString &name)
                                           .arg(quotedFile(conn.path), quotedName(name)));
     if (conn.textIndex.active())
         conn.textIndex.droppingTable(table);
-    conn.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table), doing);
+    // With a history the table is kept, out of sight, as long as its deletion can be undone.
+    if (conn.history.active())
+        conn.history.parkTable(table);
+    else
+        conn.exec(QStringLiteral("DROP TABLE ") + quoteIdentifier(table), doing);
     detail::Statement forget;
     forget.prepare(conn.db(), QStringLiteral("DELETE FROM _kx_fields WHERE table_name = ?1"),
                    conn.path, doing);
@@ -228,9 +234,11 @@ void Database::CommitTrans()
         throw Error(errNoTransaction,
                     QStringLiteral("CommitTrans without BeginTrans on the database %1.")
                         .arg(quotedFile(m_conn->path)));
+    m_conn->history.finishing();
     m_conn->textIndex.flush();
     m_conn->commitStmt.run();
     m_conn->inUserTransaction = false;
+    m_conn->history.ended();
     detail::bumpWriteGeneration();
 }
 
@@ -241,6 +249,7 @@ void Database::Rollback()
         throw Error(errNoTransaction, QStringLiteral("Rollback without BeginTrans on the database "
                                                      "%1.")
                                           .arg(quotedFile(m_conn->path)));
+    m_conn->history.ended();
     m_conn->rollbackStmt.run();
     m_conn->inUserTransaction = false;
     m_conn->textIndex.forgetPending();

@@ -92,6 +92,7 @@ private:
     friend class ReadScope;
     friend class TableDefCollection;
     friend class TextIndex;
+    friend class History;
     explicit Database(std::shared_ptr<detail::Connection> connection);
     std::shared_ptr<detail::Connection> m_conn;
     TableDefCollection m_tableDefs{this};

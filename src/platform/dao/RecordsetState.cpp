@@ -482,6 +482,8 @@ void RecordsetState::storeNew()
         m_lastModified = m_insertStmt.lastInsertRowid();
         if (conn->textIndex.active())
             conn->textIndex.added(table, *m_lastModified, bufferedForIndex({}));
+        if (conn->history.active())
+            conn->history.added(table, fields, *m_lastModified);
         tx.commit();
     }
     if (countFresh) {
@@ -521,6 +523,8 @@ void RecordsetState::storeEdit()
         m_updateStmt.bindValue(2 * i + 2, touched ? m_buffer[size_t(i)] : QVariant());
     }
     m_updateStmt.bindInt64(2 * int(fields.size()) + 1, m_current);
+    const qint64 step = conn->history.active() ? conn->history.changing(table, fields, m_current)
+                                               : 0;
     m_updateStmt.run();
     if (m_updateStmt.changes() == 0) {
         m_deleted = true;
@@ -528,6 +532,7 @@ void RecordsetState::storeEdit()
     }
     if (indexed)
         conn->textIndex.changed(table, m_current, before, bufferedForIndex(before));
+    conn->history.changed(step, table, fields, m_current);
     m_lastModified = m_current;
     tx.commit();
 }
@@ -549,6 +554,8 @@ void RecordsetState::deleteCurrent()
                                  conn->path,
                                  doing(QStringLiteral("deleting a record of the table %1")));
         m_deleteStmt.bindInt64(1, m_current);
+        if (conn->history.active())
+            conn->history.removing(table, fields, m_current);
         m_deleteStmt.run();
         if (m_deleteStmt.changes() == 0) {
             m_deleted = true;
