@@ -77,8 +77,11 @@ private slots:
 
 private:
     QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
-    QByteArray read(const QString &name) const;
-    void write(const QString &name, const QByteArray &bytes);
+    QByteArray read(const QString &name) const { return kxtest::fileBytes(path(name)); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QVERIFY(kxtest::writeFile(path(name), bytes));
+    }
     QStringList entries() const
     {
         return QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
@@ -101,18 +104,6 @@ void PrintTest::cleanup()
     UnloadPrintPreview();
     m_dialogs.reset();
     m_dir.reset();
-}
-
-QByteArray PrintTest::read(const QString &name) const
-{
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void PrintTest::write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 frmprint *PrintTest::printSoup()

@@ -34,22 +34,6 @@ QString integrityCheck(const QString &path)
     return result;
 }
 
-QString execSql(const QString &path, const QByteArray &sql)
-{
-    sqlite3 *db = nullptr;
-    QString message;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
-        message = QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        char *error = nullptr;
-        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
-            message = QString::fromUtf8(error ? error : "failed");
-        sqlite3_free(error);
-    }
-    sqlite3_close(db);
-    return message;
-}
-
 qint64 queryInt(const QString &path, const QByteArray &sql)
 {
     sqlite3 *db = nullptr;
