@@ -178,18 +178,6 @@ State readState(const QString &path, QString *problem)
     return state;
 }
 
-QString describe(const State &state)
-{
-    QStringList parts;
-    for (auto category = state.cbegin(); category != state.cend(); ++category) {
-        QStringList recipes;
-        for (auto recipe = category->cbegin(); recipe != category->cend(); ++recipe)
-            recipes.append(recipe.key() + QStringLiteral(".v") + QString::number(recipe.value()));
-        parts.append(category.key() + QStringLiteral(": ") + recipes.join(QLatin1Char(' ')));
-    }
-    return parts.join(QStringLiteral("; "));
-}
-
 int recipeCount(const State &state)
 {
     int count = 0;

@@ -67,7 +67,6 @@ bool apply(State &state, const Op &op);
 // different recipes or versions, or not one of the writer's records at all) or a recipe twice
 // is a problem; the first one is put in *problem and reading goes on.
 State readState(const QString &path, QString *problem);
-QString describe(const State &state);
 int recipeCount(const State &state);
 
 } // namespace kxrel

@@ -92,6 +92,11 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
 {
     const QString file = QDir(folder).filePath(QStringLiteral("Recipe.mdb"));
     // The journal: "B change" before each change, "D" once it returned.
+    const auto describe = [](const State &state) {
+        QString text;
+        QDebug(&text) << state;
+        return text;
+    };
     const auto fail = [](const QString &why) {
         QTest::qFail(qPrintable(why), __FILE__, __LINE__);
         return State();
@@ -141,7 +146,7 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
         fail(QStringLiteral("after kill %1 (in flight: %2)\nexpected %3\nfound    %4")
                  .arg(figures.kills)
                  .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"),
-                      kxrel::describe(expected), kxrel::describe(found)));
+                      describe(expected), describe(found)));
     if (open && found == landed && landed != expected)
         ++figures.inFlightLanded;
     const QString index = indexProblem(file, found);
