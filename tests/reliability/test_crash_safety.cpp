@@ -145,8 +145,8 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
     if (found != expected && found != landed)
         fail(QStringLiteral("after kill %1 (in flight: %2)\nexpected %3\nfound    %4")
                  .arg(figures.kills)
-                 .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"),
-                      describe(expected), describe(found)));
+                 .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"), describe(expected),
+                      describe(found)));
     if (open && found == landed && landed != expected)
         ++figures.inFlightLanded;
     const QString index = indexProblem(file, found);
