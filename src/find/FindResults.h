@@ -33,6 +33,8 @@ public:
     const Catalog::Hit &Hit(int row) const { return m_found.hits.at(row); }
     // How many recipes the query found, listed or not.
     int Total() const { return m_found.total; }
+    // Whether more than Total() match (they were not all counted).
+    bool More() const { return m_found.more; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;

@@ -138,11 +138,14 @@ QString frmfind::HintText()
                           "ingredients: instructions: category: one field");
 }
 
-QString frmfind::CountText(int listed, int total)
+QString frmfind::CountText(int listed, int total, bool more)
 {
     if (total <= 0)
         return QStringLiteral("No recipe found");
     const QLocale locale;
+    if (more)
+        return QStringLiteral("%1 of more than %2 recipes shown")
+            .arg(locale.toString(listed), locale.toString(total));
     if (listed < total)
         return QStringLiteral("%1 of %2 recipes shown")
             .arg(locale.toString(listed), locale.toString(total));
@@ -171,7 +174,7 @@ void frmfind::search()
         Catalog::Found found = m_search(query);
         const bool complete = found.complete;
         m_results->SetFound(std::move(found));
-        QString count = CountText(m_results->rowCount(), m_results->Total());
+        QString count = CountText(m_results->rowCount(), m_results->Total(), m_results->More());
         if (!complete)
             count += QStringLiteral(" so far: the find index is still being made");
         setStatus(lblcount, count);

@@ -34,8 +34,8 @@ public:
     frmfind(Search searcher, Choose chooser, QWidget *owner = nullptr);
 
     // The count as the window shows it: "No recipe found", "1 recipe found", "3 recipes
-    // found", "200 of 1,234 recipes shown".
-    static QString CountText(int listed, int total);
+    // found", "200 of 1,234 recipes shown", with `more` "200 of more than 2,000 recipes shown".
+    static QString CountText(int listed, int total, bool more = false);
     // The line that tells the query language.
     static QString HintText();
 

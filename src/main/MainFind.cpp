@@ -63,21 +63,26 @@ void MainForm::OpenFind()
     makeFindIndex();
 }
 
-void MainForm::makeFindIndex()
+void MainForm::makeFindIndex(dao::Database *checked)
 {
     // A file without the index (made before it, a backup put back) or with one left unfinished
-    // gets it when finding is first wanted: on a thread of its own, the window usable
-    // meanwhile, the find window telling how far it is.
+    // gets it once the start-up check has found the file sound (`checked`, a connection of its
+    // own), or when finding is wanted and it is still not made: on a thread of its own, the
+    // window usable meanwhile, the find window telling how far it is. The verdict may come
+    // while a command waits for it: only the checked database is read then, never the one the
+    // command is using.
     if (g_indexBuilder)
         return;
     try {
-        if (!RecipeBas::db)
+        if (!checked && !RecipeBas::db)
             RecipeBas::OpenRecipeDataBase();
-        if (Catalog::IndexStatus(*RecipeBas::db) == Catalog::IndexState::Current)
+        if (Catalog::IndexStatus(checked ? *checked : *RecipeBas::db) ==
+            Catalog::IndexState::Current)
             return;
         RecipeBas::KeepBackupBeforeChange();
     } catch (const std::exception &e) {
-        FindWindow()->IndexProgress(-1, -1, QString::fromUtf8(e.what()));
+        if (m_find)
+            FindWindow()->IndexProgress(-1, -1, QString::fromUtf8(e.what()));
         return;
     }
     g_indexBuilder =

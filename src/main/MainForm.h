@@ -124,7 +124,7 @@ private:
     void connectCommands();
     void bindKeys(); // MainShortcuts.cpp
     void addTreeCommands();
-    void makeFindIndex();
+    void makeFindIndex(dao::Database *checked = nullptr); // MainFind.cpp
     void setBoxesLocked(bool locked);
     void emptyBoxes();
     // Runs a command; an error that reaches it is shown, naming what failed, and the database

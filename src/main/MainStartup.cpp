@@ -18,7 +18,9 @@
 void MainForm::checkNow()
 {
     m_verdict = Verdict::Sound;
-    RecipeBas::AfterSoundCheck(RecipeBas::CheckRecipeDataBase());
+    std::unique_ptr<dao::Database> checked = RecipeBas::CheckRecipeDataBase();
+    makeFindIndex(checked.get());
+    RecipeBas::AfterSoundCheck(std::move(checked));
 }
 
 void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database> database)
@@ -34,9 +36,11 @@ void MainForm::checked(std::exception_ptr failure, std::unique_ptr<dao::Database
         Tv->Clear();
         startupFailed(e);
     }
-    if (m_verdict == Verdict::Sound)
+    if (m_verdict == Verdict::Sound) {
+        if (database)
+            makeFindIndex(database.get());
         RecipeBas::AfterSoundCheck(std::move(database));
-    else if (isVisible())
+    } else if (isVisible())
         showStartupProblem();
 }
 

@@ -64,8 +64,9 @@ struct Hit
 
 struct Found
 {
-    QList<Hit> hits; // best first; the newest first when very many match
-    int total = 0;   // every recipe that matches, beyond the hits given
+    QList<Hit> hits;   // best first; the newest first when very many match
+    int total = 0;     // every recipe that matches, beyond the hits given...
+    bool more = false; // ...or, when very many match, a lower bound: more than total match
     // False while the index is missing or being built: the hits are those indexed so far.
     bool complete = true;
 };

@@ -34,6 +34,7 @@ Found Find(dao::Database &db, const QString &query, int limit)
         return found;
     }
     found.total = int(qMin<qint64>(result.total, std::numeric_limits<int>::max()));
+    found.more = result.more;
     found.complete = result.complete;
     found.hits.reserve(result.hits.size());
     for (const dao::TextIndex::Hit &hit : result.hits) {

@@ -158,6 +158,10 @@ void TestFind::fileWithoutTheIndexGetsItAndFinds()
     kxtest::makeDatabase(f.file(), kitchen());
     dao::TextIndex::Drop(*dao::DBEngine::OpenDatabase(f.file(), false, false, kxtest::Connect));
     f.start();
+    // Made once the start-up check has found the file sound, before finding is asked for.
+    QTRY_COMPARE(
+        Catalog::IndexStatus(*dao::DBEngine::OpenDatabase(f.file(), false, true, kxtest::Connect)),
+        Catalog::IndexState::Current);
     frmfind *window = find(f, QStringLiteral("leek"));
     QTRY_COMPARE(window->lblcount->text(), QStringLiteral("2 recipes found"));
     QVERIFY(window->lblstatus->text().isEmpty());

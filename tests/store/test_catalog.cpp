@@ -48,6 +48,8 @@ private slots:
     void aBuilderMakesTheIndexOnItsOwnThread();
     void treeNodesCarryTheirRows_data();
     void treeNodesCarryTheirRows();
+    void aBatchIsIndexedWholeOrNotAtAll_data();
+    void aBatchIsIndexedWholeOrNotAtAll();
 
 private:
     std::unique_ptr<dao::Database> open()
@@ -285,6 +287,56 @@ void TestCatalog::treeNodesCarryTheirRows()
         QCOMPARE(vb::TreeView::Row(node), soups[i].id.row);
     }
     QVERIFY(!RecipeBas::RecipeNode(QStringLiteral("Soups"), soups[2].id.row + 1));
+}
+
+void TestCatalog::aBatchIsIndexedWholeOrNotAtAll_data()
+{
+    QTest::addColumn<QString>("harm");
+    QTest::addColumn<bool>("commit");
+    QTest::newRow("committed") << QString() << true;
+    QTest::newRow("rolled back") << QString() << false;
+    // The index refuses a write after the first group: the recipes are stored all the same.
+    QTest::newRow("index fails in the middle")
+        << "CREATE TRIGGER harm BEFORE INSERT ON _kx_find_docs WHEN (SELECT count(*) FROM "
+           "_kx_find_docs) > 1010 BEGIN SELECT RAISE(ABORT, 'harm'); END"
+        << true;
+}
+
+void TestCatalog::aBatchIsIndexedWholeOrNotAtAll()
+{
+    QFETCH(QString, harm);
+    QFETCH(bool, commit);
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    const QByteArray before = kxtest::fileBytes(m_file);
+    auto db = open();
+    db->BeginTrans();
+    Catalog::RecipeId id;
+    for (int i = 0; i < 2100; ++i) // more than one group of the index, more than are counted
+        id = Catalog::Add(*db, QStringLiteral("Soups"), {{}, u"Stew"_qs, {}, u"beans"_qs, {}});
+    if (commit) { // changed and removed while their group still waits
+        Catalog::Update(*db, {id, QStringLiteral("Stew"), {}, QStringLiteral("lentils"), {}});
+        Catalog::Remove(*db, {id.category, id.row - 1});
+        Catalog::Add(*db, QStringLiteral("Soups"), {{}, QStringLiteral("Peas"), {}, {}, {}});
+    }
+    commit ? db->CommitTrans() : db->Rollback();
+    // What the batch added last is indexed when it commits, for every reader.
+    QCOMPARE(find(QStringLiteral("peas")).size(), commit && harm.isEmpty() ? 1 : 0);
+    if (!harm.isEmpty()) {
+        QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Missing);
+        QVERIFY(Catalog::EnsureIndex(*db));
+    }
+    const Catalog::Found beans = Catalog::Find(*db, QStringLiteral("beans"));
+    QCOMPARE(beans.total, commit ? 2000 : 0); // 2,098: counting stops past 2,000
+    QCOMPARE(beans.more, commit);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("lentils")).total, commit ? 1 : 0);
+    QCOMPARE(Catalog::Recipes(*db, QStringLiteral("Soups")).size(), commit ? 2103 : 3);
+    QVERIFY(!Catalog::RepairIndex(*db));
+    db->Close();
+    if (!commit)
+        QCOMPARE(kxtest::fileBytes(m_file), before);
 }
 
 QTEST_MAIN(TestCatalog)

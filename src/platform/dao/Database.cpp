@@ -228,6 +228,7 @@ void Database::CommitTrans()
         throw Error(errNoTransaction,
                     QStringLiteral("CommitTrans without BeginTrans on the database %1.")
                         .arg(quotedFile(m_conn->path)));
+    m_conn->textIndex.flush();
     m_conn->commitStmt.run();
     m_conn->inUserTransaction = false;
     detail::bumpWriteGeneration();
@@ -242,6 +243,7 @@ void Database::Rollback()
                                           .arg(quotedFile(m_conn->path)));
     m_conn->rollbackStmt.run();
     m_conn->inUserTransaction = false;
+    m_conn->textIndex.forgetPending();
     m_tableDefs.m_loaded = false; // tables appended or deleted since BeginTrans are undone
     detail::bumpWriteGeneration();
 }

@@ -159,6 +159,7 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     if (Status(db) == State::Current)
         return true;
     if (Status(db) == State::Missing) {
@@ -208,6 +209,7 @@ bool TextIndex::CheckAndDrop(Database &db)
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     const Stamp stamp = readStamp(conn);
     if (!stamp.tables)
         return false;
@@ -245,6 +247,7 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
+    conn.textIndex.flush();
     Result result;
     // One read for the whole answer: the file is locked once, and the count and the hits are
     // of one state of it.
@@ -286,26 +289,34 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
         if (skipping)
             bindSkipped(stmt);
     };
-    constexpr qint64 RankedAtMost = 2000;
     // Ranking weighs every entry that matches, which a word found in most recipes makes as
-    // slow as reading them all: past RankedAtMost matches the newest come first instead, and
-    // the person types on. Ranked, the name weighs most, then the author and the category.
-    // Entries are ordered and cut to the limit before their records are looked up.
+    // slow as reading them all: past CountedAtMost matches the newest come first instead, and
+    // the person types on. Counting them all would cost as much, so the count stops there too.
+    // Ranked, the name weighs most, then the author and the category. Entries are ordered and
+    // cut to the limit before their records are looked up.
     const QString from = notSkipped.isEmpty()
                              ? QStringLiteral(" FROM _kx_find AS f WHERE _kx_find MATCH ?1")
                              : QStringLiteral(" FROM _kx_find AS f JOIN _kx_find_docs AS d ON "
                                               "d.doc = f.rowid WHERE _kx_find MATCH ?1") +
                                    notSkipped;
     Statement count;
-    count.prepare(conn.db(), QStringLiteral("SELECT count(*)") + from, conn.path, doing);
+    count.prepare(conn.db(),
+                  QStringLiteral("SELECT count(*) FROM (SELECT 1") + from +
+                      QStringLiteral(" LIMIT ?2)"),
+                  conn.path, doing);
     bindAll(count, false);
+    count.bindInt64(2, CountedAtMost + 1);
     result.total = count.step() ? count.columnInt64(0) : 0;
     count.reset();
     if (result.total == 0)
         return result;
+    const bool ranked = result.total <= CountedAtMost;
+    if (!ranked) {
+        result.total = CountedAtMost;
+        result.more = true;
+    }
     // Ranked: by score, ties by entry. Newest first: by entry, backwards, which the index
     // walks without sorting.
-    const bool ranked = result.total <= RankedAtMost;
     const QString key =
         ranked ? QStringLiteral("bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0)") : QStringLiteral("0");
     Statement hits;

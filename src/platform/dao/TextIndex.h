@@ -69,13 +69,15 @@ public:
     {
         QList<Hit> hits;
         qint64 total = 0;
+        bool more = false;     // more than total match: counting stopped at CountedAtMost
         bool complete = false; // the index holds every record
     };
+    static constexpr qint64 CountedAtMost = 2000;
     // The records matching `match` (an FTS5 expression), best first (bm25, the name weighing
-    // most; when more than 2,000 match, ranking them all would take too long, and the newest
-    // come first), at most `limit`, with the count of all; records of the tables in `skip` are left
-    // out of both. An expression the index cannot take raises errEngine; a missing index
-    // finds nothing.
+    // most; when more than CountedAtMost match, ranking or counting them all would take too
+    // long: the newest come first, and the count says "more than CountedAtMost"), at most
+    // `limit`, with the count; records of the tables in `skip` are left out of both. An expression
+    // the index cannot take raises errEngine; a missing index finds nothing.
     static Result Search(Database &db, const QString &match, int limit,
                          const QStringList &skip = {});
 };

@@ -10,6 +10,11 @@ const char *TextIndexKeeper::Version = "kx-find-1";
 
 namespace {
 
+// A group of records added in one transaction is indexed when it reaches either size: large
+// enough that the savepoint's cost is spread thin, small enough to keep memory flat.
+constexpr qsizetype PendingRows = 1000;
+constexpr qint64 PendingChars = 4 << 20;
+
 void prepareOnce(Statement &stmt, Connection &conn, const QString &sql)
 {
     if (!stmt.isPrepared())
@@ -124,7 +129,31 @@ void TextIndexKeeper::index(const QString &table, qint64 row, const IndexedField
 
 void TextIndexKeeper::added(const QString &table, qint64 row, const IndexedFields &values)
 {
-    guarded([&] { index(table, row, values); });
+    if (!m_conn.inUserTransaction) {
+        guarded([&] { index(table, row, values); });
+        return;
+    }
+    m_pending.append({table, row, values});
+    for (const QString &value : values)
+        m_pendingChars += value.size();
+    if (m_pending.size() >= PendingRows || m_pendingChars >= PendingChars)
+        flush();
+}
+
+void TextIndexKeeper::flush()
+{
+    if (m_pending.isEmpty())
+        return;
+    // An index dropped or marked damaged since has nothing to be kept in step.
+    if (!active()) {
+        forgetPending();
+        return;
+    }
+    guarded([&] {
+        for (const Pending &p : std::as_const(m_pending))
+            index(p.table, p.row, p.values);
+    });
+    forgetPending();
 }
 
 void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFields &before,
@@ -132,6 +161,7 @@ void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFie
 {
     if (before == after)
         return;
+    flush();
     guarded([&] {
         // A record the index does not hold yet is left to the build, which reads it as it is.
         const qint64 doc = docOf(table, row);
@@ -144,6 +174,7 @@ void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFie
 
 void TextIndexKeeper::removed(const QString &table, qint64 row, const IndexedFields &before)
 {
+    flush();
     guarded([&] {
         const qint64 doc = docOf(table, row);
         if (doc == 0)
@@ -158,6 +189,7 @@ void TextIndexKeeper::removed(const QString &table, qint64 row, const IndexedFie
 
 void TextIndexKeeper::droppingTable(const QString &table)
 {
+    flush();
     const QList<Field> fields = m_conn.fieldsOf(table);
     guarded([&] {
         const QString doing = QStringLiteral("keeping the find index");
@@ -204,6 +236,7 @@ Statement *TextIndexKeeper::reader(const QString &table)
 
 void TextIndexKeeper::reset()
 {
+    forgetPending();
     m_readers.clear();
     m_readersVersion = -1;
     m_knownVersion = -1;

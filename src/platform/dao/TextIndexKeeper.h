@@ -20,6 +20,13 @@ using IndexedFields = std::array<QString, 4>;
 // Keeps the find index of one connection in step with the writes made through it, inside
 // their transaction (see TextIndex). Whether the file has an index of this version is looked
 // up once per schema version.
+//
+// Records added inside a transaction the user began (BeginTrans: an import, a conversion) are
+// indexed in groups rather than one by one: each group is written under one savepoint, which
+// is what lets a failure of the index be undone without undoing the records, and SQLite's
+// full-text index writes out what it holds at every savepoint, so one per record would make
+// a batch of many small pieces. The group is written before it grows large, before any other
+// change of the index and before the transaction commits; a rollback forgets it.
 class TextIndexKeeper
 {
 public:
@@ -42,6 +49,17 @@ public:
 
     // Indexes one record the index lacks (no hook saw it): used by the build.
     void index(const QString &table, qint64 row, const IndexedFields &values);
+    // Indexes the records added and not indexed yet, in the caller's transaction: before the
+    // transaction commits and before the index is read or built through this connection. What
+    // a failure of another kind than damage to the index (locked, disk full) leaves unindexed
+    // is tried again by the next call.
+    void flush();
+    // The transaction was rolled back: the records added in it are gone.
+    void forgetPending()
+    {
+        m_pending.clear();
+        m_pendingChars = 0;
+    }
     // Forgets what it knows; the statements go before the file closes.
     void reset();
 
@@ -70,6 +88,14 @@ private:
     Statement m_savepointStmt;
     Statement m_releaseStmt;
     Statement m_rollbackToStmt;
+    struct Pending
+    {
+        QString table;
+        qint64 row = 0;
+        IndexedFields values;
+    };
+    QList<Pending> m_pending; // added in the user's transaction, not indexed yet
+    qint64 m_pendingChars = 0;
     QHash<QString, std::shared_ptr<Statement>> m_readers;
     qint64 m_readersVersion = -1;
 };
