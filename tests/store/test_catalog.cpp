@@ -306,10 +306,7 @@ void TestCatalog::aBatchIsIndexedWholeOrNotAtAll()
 {
     QFETCH(QString, harm);
     QFETCH(bool, commit);
-    sqlite3 *raw = nullptr;
-    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    QCOMPARE(kxtest::execSql(m_file, harm.toUtf8()), QString());
     const QByteArray before = kxtest::fileBytes(m_file);
     auto db = open();
     db->BeginTrans();
