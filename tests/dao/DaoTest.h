@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -41,7 +42,6 @@ private slots:
     void recordsKeepStoredOrder();
     void nullsAndEdits();
     void noCurrentOrDeletedRecord();
-    void closingTwiceRaises();
     void walkingManyRecords();
 
     // test_dao_sharing.cpp
@@ -83,7 +83,10 @@ QStringList namesOf(const QString &path, const QString &table);
 QStringList tableNames(const QString &path);
 using kxtest::fileBytes, kxtest::writeFile;
 // Runs SQL on the file past the engine, as another program would.
-void execRaw(const QString &path, const char *sql);
+inline void execRaw(const QString &path, const char *sql)
+{
+    QCOMPARE(kxtest::execSql(path, sql), QString());
+}
 // "a b c" as a list.
 QStringList list(const char *names);
 

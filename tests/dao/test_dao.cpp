@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QTest>
 
-#include <sqlite3.h>
-
 namespace daotest {
 
 namespace {
@@ -81,14 +79,6 @@ QStringList tableNames(const QString &path)
     for (const dao::TableDef &def : db->TableDefs())
         names.append(def.Name());
     return names;
-}
-
-void execRaw(const QString &path, const char *sql)
-{
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
 }
 
 QStringList list(const char *names)

@@ -30,8 +30,11 @@ private slots:
     void jetDatabase();
 
 private:
-    QString write(const QString &name, const QByteArray &bytes);
-    QByteArray bytes() const;
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        return kxtest::writeFile(m_dir->filePath(name), bytes) ? m_dir->filePath(name) : QString();
+    }
+    QByteArray bytes() const { return kxtest::fileBytes(m_file); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_file;
@@ -65,20 +68,6 @@ void ImportTest::init()
     kxtest::makeDatabase(
         m_file, {{u"Soups"_qs, {{u"Soup "_qs, u"Ann "_qs, u"1 c water "_qs, u"Boil. "_qs}}}});
     RecipeBas::DataPath = m_dir->filePath(QStringLiteral("Recipe"));
-}
-
-QString ImportTest::write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(m_dir->filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(file.fileName()));
-    return file.fileName();
-}
-
-QByteArray ImportTest::bytes() const
-{
-    QFile file(m_file);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void ImportTest::report_data()

@@ -3,10 +3,12 @@
 // Helpers shared by the Jet tests: the test files, their checksums, damaged copies.
 
 #include "TestSupport.h"
+#include "platform/jet/JetFile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QMap>
+#include <QTest>
 
 namespace jettest {
 
@@ -28,6 +30,31 @@ inline QMap<QString, QByteArray> checksums()
         sums.insert(name, QCryptographicHash::hash(fileBytes(dir.filePath(name)),
                                                    QCryptographicHash::Sha256));
     return sums;
+}
+
+// The test files are only ever read: after every test each is byte for byte what it was.
+class FilesUnchanged : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        m_checksums = checksums();
+        QCOMPARE(m_checksums.size(), qsizetype(9));
+    }
+    void cleanup() { QCOMPARE(checksums(), m_checksums); }
+
+private:
+    QMap<QString, QByteArray> m_checksums;
+};
+
+// A row's values as texts, null as "<null>".
+inline QStringList texts(const jet::Row &row)
+{
+    QStringList result;
+    for (const QVariant &value : row)
+        result.append(value.isValid() ? value.toString() : QStringLiteral("<null>"));
+    return result;
 }
 
 // A copy of a test file with `bytes` written over it at `offset`. Pages are 4 KiB in Jet 4,

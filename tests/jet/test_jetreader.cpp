@@ -12,16 +12,9 @@
 using jet::JetError;
 using jet::JetFile;
 using jettest::jetFile;
+using jettest::texts;
 
 namespace {
-
-QStringList texts(const jet::Row &row)
-{
-    QStringList result;
-    for (const QVariant &value : row)
-        result.append(value.isValid() ? value.toString() : QStringLiteral("<null>"));
-    return result;
-}
 
 jet::TableData readTable(const char *file, const char *table)
 {
@@ -30,14 +23,11 @@ jet::TableData readTable(const char *file, const char *table)
 
 } // namespace
 
-class TestJetReader : public QObject
+class TestJetReader : public jettest::FilesUnchanged
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanup();
-
     void everyFile_data();
     void everyFile();
     void jet3MemoAndOle();
@@ -48,21 +38,7 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    QMap<QString, QByteArray> m_checksums;
 };
-
-void TestJetReader::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    m_checksums = jettest::checksums();
-    QCOMPARE(m_checksums.size(), qsizetype(9));
-}
-
-// Reading never writes: every test file is byte for byte what it was.
-void TestJetReader::cleanup()
-{
-    QCOMPARE(jettest::checksums(), m_checksums);
-}
 
 void TestJetReader::everyFile_data()
 {

@@ -36,23 +36,18 @@ class TestMain : public QObject
     Q_OBJECT
 private slots:
     void startsInBrowseModeWithTheTreeLoaded();
-    void missingDatabaseOpensTheWindowAndSaysSoOnce_data();
-    void missingDatabaseOpensTheWindowAndSaysSoOnce();
     void collapsedCategoryOpensWithItsRecipes();
     void addAsksForTheCategoryClickedBeforeAdd();
     void addAnsweredNoKeepsAddModeAndText();
     void addAfterSaveNeedsANewCategory();
-    void addWithPlaceholderOrRootKeepsTheEarlierChoice();
     void editSavesIntoTheRecipeLastClicked();
     void editCancelEditSaveDoesNothing();
     void updateRefusedByTheEngineKeepsEditModeAndText();
     void deleteRemovesEveryRecipeOfTheNameLastClicked();
     void deleteOfAVanishedRecipeSaysNothingWasDeleted();
-    void deleteAfterCancelEditAsksForARecipe();
     void blankNamedRecipeCanBeShownEditedAndDeleted();
     void createCategory();
     void deleteCategory();
-    void deleteCategoryThatVanishedSaysSo();
     void maximiseIsDisabledAndCloseEndsTheWindow();
 };
 
@@ -75,38 +70,6 @@ void TestMain::startsInBrowseModeWithTheTreeLoaded()
     QCOMPARE(f.recipe(QStringLiteral("Soups"), 2)->text(0), QStringLiteral("Pea"));
     QVERIFY(f.dialogs.asked().isEmpty());
     QVERIFY(f.form->startupProblem().isEmpty());
-}
-
-void TestMain::missingDatabaseOpensTheWindowAndSaysSoOnce_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << QStringLiteral("not exist");
-    QTest::newRow("text file") << QByteArray("Soup: leeks, water\n") << QStringLiteral("not a");
-}
-
-void TestMain::missingDatabaseOpensTheWindowAndSaysSoOnce()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(QString, reason);
-    MainFixture f;
-    if (!content.isNull()) {
-        QFile file(f.file());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    f.start();
-    QVERIFY(f.form->isVisible());
-    QTRY_COMPARE(f.dialogs.asked().size(), 1);
-    const QString text = f.dialogs.asked().first().text;
-    QVERIFY2(text.contains(QDir::toNativeSeparators(f.file())), qPrintable(text));
-    QVERIFY2(text.contains(reason, Qt::CaseInsensitive), qPrintable(text));
-    QCOMPARE(f.root(), nullptr);
-    f.form->hide();
-    f.form->show();
-    QCoreApplication::processEvents();
-    QCOMPARE(f.dialogs.asked().size(), 1); // once only
-    QCOMPARE(QFile::exists(f.file()), !content.isNull()); // nothing created
 }
 
 void TestMain::collapsedCategoryOpensWithItsRecipes()
@@ -205,7 +168,15 @@ void TestMain::addAfterSaveNeedsANewCategory()
     MainFixture f;
     f.open(kitchen());
     f.click(f.form->add);
+    // The placeholder and the root are no category: the earlier choice stays.
+    f.clickNode(f.category(QStringLiteral("zzzNothing")));
+    f.clickNode(f.root());
+    f.click(f.form->Save);
+    QCOMPARE(f.dialogs.texts(), QStringList({QStringLiteral("Please Choose a Category")}));
     f.clickNode(f.category(QStringLiteral("Beef")));
+    f.clickNode(f.category(QStringLiteral("zzzNothing")));
+    QCOMPARE(SelectedCategory, QStringLiteral("Beef"));
+    f.dialogs.clear();
     f.dialogs.answer(vb::vbYes);
     f.click(f.form->Save); // all boxes empty: a record of blanks
     QCOMPARE(f.rows(QStringLiteral("Beef")).last(),
@@ -215,20 +186,6 @@ void TestMain::addAfterSaveNeedsANewCategory()
     QCOMPARE(f.dialogs.texts(), QStringList({QStringLiteral("Please Choose a Category")}));
     QCOMPARE(f.dialogs.asked().first().title, QStringLiteral("Kitchenex"));
     QCOMPARE(f.rows(QStringLiteral("Beef")).size(), 3);
-}
-
-void TestMain::addWithPlaceholderOrRootKeepsTheEarlierChoice()
-{
-    MainFixture f;
-    f.open(kitchen());
-    f.click(f.form->add);
-    f.clickNode(f.category(QStringLiteral("zzzNothing")));
-    f.clickNode(f.root());
-    f.click(f.form->Save);
-    QCOMPARE(f.dialogs.texts(), QStringList({QStringLiteral("Please Choose a Category")}));
-    f.clickNode(f.category(QStringLiteral("Beef")));
-    f.clickNode(f.category(QStringLiteral("zzzNothing")));
-    QCOMPARE(SelectedCategory, QStringLiteral("Beef"));
 }
 
 void TestMain::editSavesIntoTheRecipeLastClicked()
@@ -329,6 +286,14 @@ void TestMain::deleteOfAVanishedRecipeSaysNothingWasDeleted()
 {
     MainFixture f;
     f.open(kitchen());
+    // After Cancel Edit no recipe is chosen: delete asks for one.
+    f.clickNode(f.recipe(QStringLiteral("Beef"), 0));
+    f.click(f.form->Edit);
+    f.click(f.form->canceledit);
+    f.click(f.form->delete_);
+    QCOMPARE(f.dialogs.asked().size(), 1);
+    QVERIFY(f.dialogs.texts().first().contains(QStringLiteral("click the recipe")));
+    QCOMPARE(f.rows(QStringLiteral("Beef")).size(), 2);
     f.clickNode(f.recipe(QStringLiteral("Beef"), 0));
     f.click(f.form->delete_);
     f.form->Text1->SetText(QStringLiteral("Stew"));
@@ -337,19 +302,6 @@ void TestMain::deleteOfAVanishedRecipeSaysNothingWasDeleted()
     QCOMPARE(f.dialogs.asked().size(), 1);
     QVERIFY(f.dialogs.texts().first().contains(QStringLiteral("nothing was deleted")));
     QCOMPARE(f.rows(QStringLiteral("Beef")).size(), 1);
-}
-
-void TestMain::deleteAfterCancelEditAsksForARecipe()
-{
-    MainFixture f;
-    f.open(kitchen());
-    f.clickNode(f.recipe(QStringLiteral("Beef"), 0));
-    f.click(f.form->Edit);
-    f.click(f.form->canceledit);
-    f.click(f.form->delete_);
-    QCOMPARE(f.dialogs.asked().size(), 1);
-    QVERIFY(f.dialogs.texts().first().contains(QStringLiteral("click the recipe")));
-    QCOMPARE(f.rows(QStringLiteral("Beef")).size(), 2);
 }
 
 void TestMain::blankNamedRecipeCanBeShownEditedAndDeleted()
@@ -420,18 +372,6 @@ void TestMain::deleteCategory()
              QStringList({QStringLiteral("Soups"), QStringLiteral("zzzNothing")}));
     QVERIFY(f.treeHasRecipes()); // the whole tree, not the category list
     QCOMPARE(f.modeButtons(), QStringList({QStringLiteral("delcatagroy"), QStringLiteral("cancelcata")}));
-    f.click(f.form->cancelcata);
-    QVERIFY(f.modeButtons().isEmpty());
-}
-
-void TestMain::deleteCategoryThatVanishedSaysSo()
-{
-    MainFixture f;
-    f.open(kitchen());
-    f.click(f.form->xpcmdbutton1);
-    f.clickNode(f.category(QStringLiteral("Beef")));
-    f.dialogs.answer(vb::vbYes);
-    f.click(f.form->delcatagroy);
     // Still held in SelectedCategory after its deletion: said to be gone, without asking first.
     f.dialogs.clear();
     f.dialogs.answer(vb::vbYes);
@@ -441,6 +381,8 @@ void TestMain::deleteCategoryThatVanishedSaysSo()
              qPrintable(f.dialogs.texts().at(0)));
     QCOMPARE(kxtest::categories(f.file()).size(), 2);
     QVERIFY(!RecipeBas::db);
+    f.click(f.form->cancelcata);
+    QVERIFY(f.modeButtons().isEmpty());
 }
 
 void TestMain::maximiseIsDisabledAndCloseEndsTheWindow()

@@ -73,12 +73,14 @@ private slots:
     void writeFailure_data();
     void writeFailure();
     void mainWindowButtons();
-    void previewPrintsWithCtrlPAndClosesWithEscape();
 
 private:
     QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
-    QByteArray read(const QString &name) const;
-    void write(const QString &name, const QByteArray &bytes);
+    QByteArray read(const QString &name) const { return kxtest::fileBytes(path(name)); }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QVERIFY(kxtest::writeFile(path(name), bytes));
+    }
     QStringList entries() const
     {
         return QDir(m_dir->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
@@ -101,18 +103,6 @@ void PrintTest::cleanup()
     UnloadPrintPreview();
     m_dialogs.reset();
     m_dir.reset();
-}
-
-QByteArray PrintTest::read(const QString &name) const
-{
-    QFile file(path(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void PrintTest::write(const QString &name, const QByteArray &bytes)
-{
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
 frmprint *PrintTest::printSoup()
@@ -219,8 +209,22 @@ void PrintTest::secondPrintWhileShownAndAfterClosing()
     QTRY_VERIFY(first.isNull());
     RunPrintCommand(m_dir->path(), QStringLiteral("Stew"), QString(), QStringLiteral("beef"),
                     QStringLiteral("simmer"));
-    QVERIFY(frmprint::Loaded());
-    QVERIFY(frmprint::Loaded()->WB->toPlainText().contains(QStringLiteral("Name: Stew")));
+    QPointer<frmprint> preview = frmprint::Loaded();
+    QVERIFY(preview);
+    QVERIFY(preview->WB->toPlainText().contains(QStringLiteral("Name: Stew")));
+
+    // Ctrl+P prints, as its tooltip says, and Escape closes it.
+    preview->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(preview));
+    int asked = 0;
+    WebBrowser::setPrintDialog([&](QPrinter &, QWidget *) { return ++asked < 0; });
+    const auto restore = qScopeGuard([] { WebBrowser::setPrintDialog({}); });
+    QVERIFY(preview->print->toolTip().endsWith(QStringLiteral("(Ctrl+P)")));
+    QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(asked, 1);
+    QTest::keyClick(preview, Qt::Key_Escape);
+    QVERIFY(!frmprint::Loaded());
+    QTRY_VERIFY(preview.isNull());
 }
 
 void PrintTest::printDialog_data()
@@ -352,23 +356,6 @@ void PrintTest::mainWindowButtons()
     QVERIFY(preview && preview->isVisible());
     form->close(); // closing the main window unloads the preview
     QVERIFY(preview.isNull());
-}
-
-void PrintTest::previewPrintsWithCtrlPAndClosesWithEscape()
-{
-    QPointer<frmprint> preview = printSoup();
-    QVERIFY(preview);
-    preview->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(preview));
-    int asked = 0;
-    WebBrowser::setPrintDialog([&](QPrinter &, QWidget *) { return ++asked < 0; });
-    const auto restore = qScopeGuard([] { WebBrowser::setPrintDialog({}); });
-    QVERIFY(preview->print->toolTip().endsWith(QStringLiteral("(Ctrl+P)")));
-    QTest::keyClick(preview, Qt::Key_P, Qt::ControlModifier);
-    QCOMPARE(asked, 1);
-    QTest::keyClick(preview, Qt::Key_Escape);
-    QVERIFY(!frmprint::Loaded());
-    QTRY_VERIFY(preview.isNull());
 }
 
 QTEST_MAIN(PrintTest)

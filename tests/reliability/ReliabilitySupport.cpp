@@ -34,22 +34,6 @@ QString integrityCheck(const QString &path)
     return result;
 }
 
-QString execSql(const QString &path, const QByteArray &sql)
-{
-    sqlite3 *db = nullptr;
-    QString message;
-    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
-        message = QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        char *error = nullptr;
-        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
-            message = QString::fromUtf8(error ? error : "failed");
-        sqlite3_free(error);
-    }
-    sqlite3_close(db);
-    return message;
-}
-
 qint64 queryInt(const QString &path, const QByteArray &sql)
 {
     sqlite3 *db = nullptr;
@@ -192,18 +176,6 @@ State readState(const QString &path, QString *problem)
         }
     }
     return state;
-}
-
-QString describe(const State &state)
-{
-    QStringList parts;
-    for (auto category = state.cbegin(); category != state.cend(); ++category) {
-        QStringList recipes;
-        for (auto recipe = category->cbegin(); recipe != category->cend(); ++recipe)
-            recipes.append(recipe.key() + QStringLiteral(".v") + QString::number(recipe.value()));
-        parts.append(category.key() + QStringLiteral(": ") + recipes.join(QLatin1Char(' ')));
-    }
-    return parts.join(QStringLiteral("; "));
 }
 
 int recipeCount(const State &state)

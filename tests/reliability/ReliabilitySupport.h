@@ -17,15 +17,11 @@ namespace kxrel {
 // the file is sound, else what SQLite found or why it could not be opened.
 QString integrityCheck(const QString &path);
 
-// Runs SQL on the file directly with SQLite (creating it when missing): files of other
-// programs. Returns SQLite's message, empty on success.
-QString execSql(const QString &path, const QByteArray &sql);
-
 // The first column of the first row of a query run directly with SQLite; -1 when none.
 qint64 queryInt(const QString &path, const QByteArray &sql);
 
 // The whole file, or a null QByteArray when it cannot be read.
-using kxtest::fileBytes, kxtest::writeFile;
+using kxtest::execSql, kxtest::fileBytes, kxtest::writeFile;
 
 // The helper program (tests/reliability/ReliabilityHelper.cpp).
 QString helperPath();
@@ -71,7 +67,6 @@ bool apply(State &state, const Op &op);
 // different recipes or versions, or not one of the writer's records at all) or a recipe twice
 // is a problem; the first one is put in *problem and reading goes on.
 State readState(const QString &path, QString *problem);
-QString describe(const State &state);
 int recipeCount(const State &state);
 
 } // namespace kxrel

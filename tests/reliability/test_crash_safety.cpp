@@ -94,44 +94,41 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
 {
     const QString file = QDir(folder).filePath(QStringLiteral("Recipe.mdb"));
     // The journal: "B change" before each change, "D" once it returned.
+    const auto describe = [](const State &state) {
+        QString text;
+        QDebug(&text) << state;
+        return text;
+    };
+    const auto fail = [](const QString &why) {
+        QTest::qFail(qPrintable(why), __FILE__, __LINE__);
+        return State();
+    };
     QFile journalFile(journalPath);
-    [&] { QVERIFY(journalFile.open(QIODevice::ReadOnly)); }();
+    if (!journalFile.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("no journal"));
     const QStringList lines =
         QString::fromUtf8(journalFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     State expected = before;
     std::optional<Op> open;
     for (const QString &line : lines) {
         if (line == QLatin1String("D")) {
-            if (!open) {
-                QTest::qFail("journal: D without B", __FILE__, __LINE__);
-                return {};
-            }
-            if (!kxrel::apply(expected, *open)) {
-                QTest::qFail(
-                    qPrintable(
-                        QStringLiteral("journal: %1 does not fit").arg(kxrel::opText(*open))),
-                    __FILE__, __LINE__);
-                return {};
-            }
+            if (!open)
+                return fail(QStringLiteral("journal: D without B"));
+            if (!kxrel::apply(expected, *open))
+                return fail(QStringLiteral("journal: %1 does not fit").arg(kxrel::opText(*open)));
             ++figures.changesReturned;
             open.reset();
             continue;
         }
         Op op;
-        if (open || !line.startsWith(QLatin1String("B ")) || !kxrel::parseOp(line.mid(2), &op)) {
-            QTest::qFail(qPrintable(QStringLiteral("journal: unexpected line %1").arg(line)),
-                         __FILE__, __LINE__);
-            return {};
-        }
+        if (open || !line.startsWith(QLatin1String("B ")) || !kxrel::parseOp(line.mid(2), &op))
+            return fail(QStringLiteral("journal: unexpected line %1").arg(line));
         open = op;
     }
 
     const QString integrity = kxrel::integrityCheck(file);
-    if (integrity != QLatin1String("ok")) {
-        QTest::qFail(qPrintable(QStringLiteral("integrity check: ") + integrity), __FILE__,
-                     __LINE__);
-        return {};
-    }
+    if (integrity != QLatin1String("ok"))
+        return fail(QStringLiteral("integrity check: ") + integrity);
     QString problem;
     State found;
     try {
@@ -139,29 +136,24 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
     } catch (const std::exception &e) {
         problem = QStringLiteral("the file does not open: ") + QString::fromUtf8(e.what());
     }
-    if (!problem.isEmpty()) {
-        QTest::qFail(qPrintable(problem), __FILE__, __LINE__);
-        return {};
-    }
+    if (!problem.isEmpty())
+        return fail(problem);
 
     State landed = expected;
     if (open) {
         ++figures.inFlight;
         kxrel::apply(landed, *open);
     }
-    if (found != expected && found != landed) {
-        QTest::qFail(qPrintable(QStringLiteral("after kill %1 (in flight: %2)\nexpected %3\n"
-                                               "found    %4")
-                                    .arg(figures.kills)
-                                    .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"),
-                                         kxrel::describe(expected), kxrel::describe(found))),
-                     __FILE__, __LINE__);
-    }
+    if (found != expected && found != landed)
+        fail(QStringLiteral("after kill %1 (in flight: %2)\nexpected %3\nfound    %4")
+                 .arg(figures.kills)
+                 .arg(open ? kxrel::opText(*open) : QStringLiteral("nothing"), describe(expected),
+                      describe(found)));
     if (open && found == landed && landed != expected)
         ++figures.inFlightLanded;
     const QString index = indexProblem(file, found);
     if (!index.isEmpty())
-        QTest::qFail(qPrintable(index), __FILE__, __LINE__);
+        fail(index);
 
     // Lost: a recipe whose change had returned that is missing or older in the file (the one
     // in flight may have changed or deleted it).
@@ -181,11 +173,11 @@ State TestCrashSafety::checkAfterKill(const QString &folder, const QString &jour
     for (const QString &backup : RecipeBas::BackupFiles(file)) {
         const QString check = kxrel::integrityCheck(backup);
         if (check != QLatin1String("ok"))
-            QTest::qFail(qPrintable(backup + QStringLiteral(": ") + check), __FILE__, __LINE__);
+            fail(backup + QStringLiteral(": ") + check);
         try {
             kxtest::categories(backup);
         } catch (const std::exception &e) {
-            QTest::qFail(e.what(), __FILE__, __LINE__);
+            fail(QString::fromUtf8(e.what()));
         }
         ++figures.backupsChecked;
     }

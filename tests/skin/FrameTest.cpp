@@ -92,7 +92,6 @@ private slots:
     void resizeByTravel_data();
     void resizeByTravel();
     void doubleClickMaximises();
-    void fixedSingleStopsResizingAndMaximising();
     void dragsOnlyByTheTitleOfANormalWindow();
     void lookFollowsActivation();
     void captionIsTheWindowsTitleIconIsNot();
@@ -223,11 +222,8 @@ void FrameTest::doubleClickMaximises()
     QTRY_COMPARE(w.cursor("picleft"), Qt::SizeHorCursor);
     QCOMPARE(w.content("pictop"), normal);
     QTRY_COMPARE(w.host.geometry(), Start);
-}
 
-void FrameTest::fixedSingleStopsResizingAndMaximising()
-{
-    Window w(QStringLiteral("f"));
+    // Fixed Single: neither resized nor maximised.
     w.frame->SetFixed_Single(true);
     for (const char *name : {"picleft", "picbottom", "imgresize(4)", "imgresize(7)"})
         dragBy(w.part(name), QPoint(-20, -20));

@@ -10,8 +10,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sqlite3.h>
-
 using kxtest::Category;
 using kxtest::Row;
 
@@ -223,10 +221,7 @@ void TestCatalog::anIndexMissingOrDamagedIsMadeAgain()
 {
     QFETCH(QString, harm);
     QFETCH(bool, damaged);
-    sqlite3 *raw = nullptr;
-    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    QCOMPARE(kxtest::execSql(m_file, harm.toUtf8()), QString());
 
     auto db = open();
     // The recipes stay readable and writable whatever the index holds.
@@ -311,10 +306,7 @@ void TestCatalog::aBatchIsIndexedWholeOrNotAtAll()
 {
     QFETCH(QString, harm);
     QFETCH(bool, commit);
-    sqlite3 *raw = nullptr;
-    QCOMPARE(sqlite3_open(m_file.toUtf8().constData(), &raw), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(raw, harm.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(raw);
+    QCOMPARE(kxtest::execSql(m_file, harm.toUtf8()), QString());
     const QByteArray before = kxtest::fileBytes(m_file);
     auto db = open();
     db->BeginTrans();

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QProcessEnvironment>
 
+#include <sqlite3.h>
+
 namespace kxtest {
 
 QString dataDir()
@@ -26,6 +28,22 @@ bool writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
+}
+
+QString execSql(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    QString message;
+    if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK) {
+        message = QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        char *error = nullptr;
+        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+            message = QString::fromUtf8(error ? error : "failed");
+        sqlite3_free(error);
+    }
+    sqlite3_close(db);
+    return message;
 }
 
 void makeDatabase(const QString &path, const QList<Category> &categories, const QString &password)

@@ -21,6 +21,9 @@ QString dataDir();
 QByteArray fileBytes(const QString &path);
 // Writes a whole file; false when it cannot.
 bool writeFile(const QString &path, const QByteArray &bytes);
+// Runs SQL on the file directly with SQLite (creating it when missing), as another program
+// would. Returns SQLite's message, empty on success.
+QString execSql(const QString &path, const QByteArray &sql);
 
 // A recipe for makeDatabase: four fields, a null field as an invalid QVariant.
 struct Row

@@ -1,7 +1,6 @@
-// The platform layer the program talks through: the real dialogs, blank trimming, and the text
-// boxes that give back exactly what they were given.
+// The platform layer the program talks through: the real dialogs, and the text boxes that give
+// back exactly what they were given (the store's tests hold the trimming of blanks).
 #include "platform/vb/MsgBox.h"
-#include "platform/vb/Strings.h"
 #include "platform/vb/TextBox.h"
 
 #include <QAccessible>
@@ -21,7 +20,6 @@ private slots:
     void questionAnswersNoToEnterAndEscape_data();
     void questionAnswersNoToEnterAndEscape();
     void inputBoxGivesTheTextOrNothing();
-    void trimRemovesBlanksOnly();
     void boxesGiveBackExactlyWhatTheyWereGiven();
     void boxesGiveWhatTheyShowHoweverItGotThere_data();
     void boxesGiveWhatTheyShowHoweverItGotThere();
@@ -73,14 +71,6 @@ void TestVb::inputBoxGivesTheTextOrNothing()
              QStringLiteral("Soups"));
     pressInNextDialog(Qt::Key_Escape, QStringLiteral("Typed, then cancelled"));
     QCOMPARE(vb::InputBox(QStringLiteral("Enter a Name For New Category")), QString());
-}
-
-void TestVb::trimRemovesBlanksOnly()
-{
-    QCOMPARE(vb::Trim(QStringLiteral("  Soup  ")), QStringLiteral("Soup"));
-    QCOMPARE(vb::Trim(QStringLiteral("\t Soup \r\n")), QStringLiteral("\t Soup \r\n"));
-    QCOMPARE(vb::Trim(QStringLiteral("   ")), QString());
-    QCOMPARE(vb::Trim(QString()), QString());
 }
 
 void TestVb::boxesGiveBackExactlyWhatTheyWereGiven()
