@@ -47,6 +47,11 @@ void MainForm::addTreeCommands()
     Tv->setContextMenuPolicy(Qt::ActionsContextMenu);
     addTreeCommand(QStringLiteral("Find…"), &MainForm::OpenFind,
                    {QKeySequence(Qt::CTRL | Qt::Key_F), QKeySequence(Qt::Key_F3)});
+    addTreeCommand(QStringLiteral("Import recipes…"), &MainForm::ImportRecipes,
+                   {QKeySequence(Qt::CTRL | Qt::Key_I)});
+    addTreeCommand(QStringLiteral("Export recipes…"), &MainForm::ExportRecipes,
+                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)});
+    addTreeCommand(QStringLiteral("Make a cookbook…"), &MainForm::MakeCookbook);
 }
 
 frmfind *MainForm::FindWindow() const

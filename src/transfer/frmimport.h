@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPlainTextEdit;
+class xp_canvas;
+class xpcmdbutton;
+class xptopbuttons;
+
+namespace Import {
+struct Report;
+}
+
+// The import report `frmimport`: what an import brought in, what it skipped and why, in text
+// the user can scroll, select and copy. One window serves every import: a new report replaces
+// the one shown. Escape, the close button or "Close" closes (deletes) it.
+class frmimport : public QWidget
+{
+    Q_OBJECT
+public:
+    // owner: the window it belongs to; it stays above it and goes with it.
+    explicit frmimport(QWidget *owner = nullptr);
+
+    // Shows the report of an import and brings the window up with the focus in its text.
+    void ShowReport(const Import::Report &report);
+    // The report's text, as shown and as copied.
+    QString reportText() const;
+
+    // The controls; all sit on the frame.
+    xp_canvas *frmimportXP;
+    xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
+    QLabel *lblsummary;
+    QPlainTextEdit *txtreport;
+    xpcmdbutton *cmdcopy, *cmdclose;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void createControls();
+};
