@@ -5,6 +5,7 @@
 #include "FindResults.h"
 #include "controls/xptopbuttons.h"
 #include "platform/vb/PropertyBag.h"
+#include "skin/PlaceBeside.h"
 #include "skin/xp_canvas.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
-#include <QScreen>
 
 namespace {
 
@@ -281,29 +281,6 @@ void frmfind::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_placed && parentWidget()) {
         m_placed = true;
-        place(parentWidget()->window()->frameGeometry());
+        PlaceBeside(this, parentWidget()->window()->frameGeometry());
     }
-}
-
-void frmfind::place(const QRect &owner)
-{
-    // Beside the window it belongs to where the screen has room, so that the recipe chosen
-    // shows in its boxes; otherwise over its lower left, the tree's side, leaving the boxes'
-    // upper part in view.
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : owner;
-    const QRect candidates[] = {
-        QRect(QPoint(owner.right() + 8, owner.top()), size()),
-        QRect(QPoint(owner.left() - 8 - width(), owner.top()), size()),
-        QRect(QPoint(owner.left(), owner.bottom() + 8), size()),
-    };
-    for (const QRect &r : candidates) {
-        if (screen.contains(r)) {
-            move(r.topLeft());
-            return;
-        }
-    }
-    QRect r(QPoint(owner.left(), owner.bottom() - height()), size());
-    r.moveLeft(qBound(screen.left(), r.left(), qMax(screen.left(), screen.right() - width())));
-    r.moveTop(qBound(screen.top(), r.top(), qMax(screen.top(), screen.bottom() - height())));
-    move(r.topLeft());
 }

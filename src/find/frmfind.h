@@ -68,8 +68,6 @@ private:
     void search();
     void choose(const QModelIndex &index);
     void setStatus(QLabel *label, const QString &text);
-    // Places the window by the one it belongs to (owner: its frame, in screen pixels).
-    void place(const QRect &owner);
 
     Search m_search;
     Choose m_choose;

@@ -105,8 +105,17 @@ void MainForm::ImportFiles(const QStringList &files)
     if (!m_importReport)
         m_importReport = new frmimport(this);
     ImportReport()->ShowReport(report);
-    if (report.imported > 0)
-        handle(QStringLiteral("reload the recipes"), [] { RecipeBas::LoadTree(); });
+    if (report.imported == 0)
+        return;
+    handle(QStringLiteral("reload the recipes"), [this, &report] {
+        RecipeBas::LoadTree();
+        // The categories that took recipes are opened, the first of them scrolled to.
+        for (auto it = report.perCategory.begin(); it != report.perCategory.end(); ++it)
+            if (QTreeWidgetItem *node = it->imported > 0 ? Tv->Node(it.key()) : nullptr) {
+                Tv->expandItem(node);
+                Tv->scrollToItem(node);
+            }
+    });
 }
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)

@@ -4,6 +4,7 @@
 #include "controls/xpcmdbutton.h"
 #include "controls/xptopbuttons.h"
 #include "platform/vb/PropertyBag.h"
+#include "skin/PlaceBeside.h"
 #include "skin/xp_canvas.h"
 #include "store/Import.h"
 
@@ -124,4 +125,13 @@ void frmimport::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void frmimport::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_placed && parentWidget()) {
+        m_placed = true;
+        PlaceBeside(this, parentWidget()->window()->frameGeometry());
+    }
 }

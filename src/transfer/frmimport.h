@@ -36,7 +36,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
+    bool m_placed = false;
 };

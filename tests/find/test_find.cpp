@@ -102,7 +102,7 @@ void TestFind::opensByKeysAndTreeMenu()
     } else {
         QCOMPARE(f.form->Tv->contextMenuPolicy(), Qt::ActionsContextMenu);
         const QList<QAction *> menu = f.form->Tv->actions();
-        QCOMPARE(menu.size(), 1);
+        QVERIFY(!menu.isEmpty()); // "Find…" first, other commands after it
         QCOMPARE(menu.first()->text(), QStringLiteral("Find…"));
         menu.first()->trigger();
     }
