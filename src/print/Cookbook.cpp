@@ -4,6 +4,7 @@
 #include "platform/vb/Strings.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QTextBlock>
@@ -109,6 +110,8 @@ QString Cookbook::writePdf(const QString &path) const
         QTextDocument doc;
         doc.documentLayout()->setPaintDevice(&pdf);
         doc.setDocumentMargin(0);
+        // A printed page is read at arm's length: larger than the screen's small type.
+        doc.setDefaultFont(QFont(QStringLiteral("Verdana"), 11));
         doc.setPageSize(QSizeF(pdf.width(), pdf.height()));
         doc.setHtml(html(QList<int>(m_recipes.size(), 9999)));
         const QList<int> pages = recipePages(doc);
