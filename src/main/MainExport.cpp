@@ -57,14 +57,15 @@ std::optional<Scope> askScope(const TreeChoice &chosen, bool recipes, const QStr
     return scopes[answer];
 }
 
-// A name offered for the file: the characters file systems refuse become "_".
-QString fileName(const QString &name, const QString &suffix)
+// A name offered for the file: the characters file systems refuse become "_". It has no suffix:
+// the type chosen in the dialog gives it, unless the user types one.
+QString fileName(const QString &name)
 {
     QString safe = name;
     for (QChar &c : safe)
         if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 32)
             c = QLatin1Char('_');
-    return (safe.isEmpty() ? QStringLiteral("Recipes") : safe) + suffix;
+    return safe.isEmpty() ? QStringLiteral("Recipes") : safe;
 }
 
 [[noreturn]] void cannotWrite(const QString &path, const QString &reason)
@@ -98,7 +99,7 @@ void MainForm::ExportRecipes()
     if (!scope)
         return;
     const QString path = vb::GetSaveFileName(
-        title, fileName(scope->name, QStringLiteral(".mmf")),
+        title, fileName(scope->name),
         {QStringLiteral("Meal-Master (*.mmf)"), QStringLiteral("JSON (*.json)")}, this);
     if (path.isEmpty())
         return;
@@ -125,7 +126,7 @@ void MainForm::MakeCookbook()
     if (!scope)
         return;
     const QString path = vb::GetSaveFileName(
-        title, fileName(scope->name, QStringLiteral(".pdf")),
+        title, fileName(scope->name),
         {QStringLiteral("PDF (*.pdf)"), QStringLiteral("Web page (*.htm *.html)")}, this);
     if (path.isEmpty())
         return;

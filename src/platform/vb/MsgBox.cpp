@@ -1,11 +1,13 @@
 #include "MsgBox.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace vb {
 
@@ -101,6 +103,20 @@ int Choose(const QString &text, const QStringList &buttons, const QString &title
 
 namespace {
 
+// The folder the file dialogs open in: the one last chosen in this run, at first the home folder.
+QString &lastFolder()
+{
+    static QString folder = QDir::homePath();
+    return folder;
+}
+
+QStringList remembered(const QStringList &files)
+{
+    if (!files.isEmpty())
+        lastFolder() = QFileInfo(files.first()).absolutePath();
+    return files;
+}
+
 DialogRequest fileRequest(DialogRequest::Kind kind, const QString &title, const QString &suggested,
                           const QStringList &filters)
 {
@@ -120,8 +136,8 @@ QStringList GetOpenFileNames(const QString &title, const QStringList &filters, Q
         fileRequest(DialogRequest::Kind::OpenFiles, title, QString(), filters);
     if (responder())
         return responder()(request).files;
-    return QFileDialog::getOpenFileNames(dialogParent(parent), request.title, QString(),
-                                         filters.join(QStringLiteral(";;")));
+    return remembered(QFileDialog::getOpenFileNames(
+        dialogParent(parent), request.title, lastFolder(), filters.join(QStringLiteral(";;"))));
 }
 
 QString GetSaveFileName(const QString &title, const QString &suggested, const QStringList &filters,
@@ -132,14 +148,21 @@ QString GetSaveFileName(const QString &title, const QString &suggested, const QS
     if (responder())
         return responder()(request).files.value(0);
     QString chosen = filters.value(0);
-    QString file = QFileDialog::getSaveFileName(dialogParent(parent), request.title, suggested,
+    QString file = QFileDialog::getSaveFileName(dialogParent(parent), request.title,
+                                                QDir(lastFolder()).filePath(suggested),
                                                 filters.join(QStringLiteral(";;")), &chosen);
-    // "Meal-Master (*.mmf *.txt)": the filter's first pattern gives the suffix.
-    const qsizetype star = chosen.indexOf(QStringLiteral("*."));
-    if (!file.isEmpty() && QFileInfo(file).suffix().isEmpty() && star >= 0) {
-        const QString suffix = chosen.mid(star + 1).section(QLatin1Char(' '), 0, 0);
-        file += suffix.section(QLatin1Char(')'), 0, 0);
-    }
+    // A name typed without a suffix of the offered types ("St. John's Soup") gets the first of
+    // the chosen type: "Meal-Master (*.mmf *.txt)" gives ".mmf".
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    QStringList suffixes;
+    for (const QString &filter : filters)
+        for (const QRegularExpressionMatch &m : pattern.globalMatch(filter))
+            suffixes << m.captured(1).toLower();
+    const QString own = pattern.match(chosen).captured(1);
+    if (!file.isEmpty() && !own.isEmpty() && !suffixes.contains(QFileInfo(file).suffix().toLower()))
+        file += QLatin1Char('.') + own;
+    if (!file.isEmpty())
+        remembered({file});
     return file;
 }
 
