@@ -20,11 +20,12 @@
 
 namespace {
 
-// What the user chose to take out, and the name its file is offered under.
+// What the user chose to take out, the name its file is offered under, and the file chosen.
 struct Scope
 {
     Export::Selection selection;
     QString name;
+    QString path;
 };
 
 QString quoted(const QString &text)
@@ -41,14 +42,14 @@ std::optional<Scope> askScope(const TreeChoice &chosen, bool recipes, const QStr
     QList<Scope> scopes;
     if (recipes && chosen.row) {
         buttons << QStringLiteral("This &recipe %1").arg(quoted(chosen.recipe.trimmed()));
-        scopes << Scope{{chosen.category, chosen.row}, chosen.recipe.trimmed()};
+        scopes << Scope{{chosen.category, chosen.row}, chosen.recipe.trimmed(), {}};
     }
     if (!chosen.category.isEmpty()) {
         buttons << QStringLiteral("The &category %1").arg(quoted(chosen.category));
-        scopes << Scope{{chosen.category, {}}, chosen.category};
+        scopes << Scope{{chosen.category, {}}, chosen.category, {}};
     }
     buttons << QStringLiteral("&Every recipe");
-    scopes << Scope{{}, QStringLiteral("Kitchenex Recipes")};
+    scopes << Scope{{}, QStringLiteral("Kitchenex Recipes"), {}};
     if (scopes.size() == 1)
         return scopes.first();
     const int answer = vb::Choose(QStringLiteral("Which recipes?"), buttons, title, parent);
@@ -66,6 +67,19 @@ QString fileName(const QString &name)
         if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 32)
             c = QLatin1Char('_');
     return safe.isEmpty() ? QStringLiteral("Recipes") : safe;
+}
+
+// Asks what to take out, then for the file (filters as the save dialog takes them); none when
+// the user cancels either.
+std::optional<Scope> askTarget(const TreeChoice &chosen, bool recipes, const QString &title,
+                               const QStringList &filters, QWidget *parent)
+{
+    std::optional<Scope> scope = askScope(chosen, recipes, title, parent);
+    if (scope)
+        scope->path = vb::GetSaveFileName(title, fileName(scope->name), filters, parent);
+    if (!scope || scope->path.isEmpty())
+        return std::nullopt;
+    return scope;
 }
 
 [[noreturn]] void cannotWrite(const QString &path, const QString &reason)
@@ -94,15 +108,12 @@ bool isSuffix(const QString &path, const char *suffix)
 
 void MainForm::ExportRecipes()
 {
-    const QString title = QStringLiteral("Export Recipes");
-    const std::optional<Scope> scope = askScope(TreeChoice::Of(*Tv), true, title, this);
+    const std::optional<Scope> scope =
+        askTarget(TreeChoice::Of(*Tv), true, QStringLiteral("Export Recipes"),
+                  {QStringLiteral("Meal-Master (*.mmf)"), QStringLiteral("JSON (*.json)")}, this);
     if (!scope)
         return;
-    const QString path = vb::GetSaveFileName(
-        title, fileName(scope->name),
-        {QStringLiteral("Meal-Master (*.mmf)"), QStringLiteral("JSON (*.json)")}, this);
-    if (path.isEmpty())
-        return;
+    const QString &path = scope->path;
     const Export::Format format =
         isSuffix(path, "json") ? Export::Format::Json : Export::Format::MealMaster;
     handle(QStringLiteral("export the recipes"), [&] {
@@ -121,15 +132,12 @@ void MainForm::ExportRecipes()
 
 void MainForm::MakeCookbook()
 {
-    const QString title = QStringLiteral("Make a Cookbook");
-    const std::optional<Scope> scope = askScope(TreeChoice::Of(*Tv), false, title, this);
+    const std::optional<Scope> scope =
+        askTarget(TreeChoice::Of(*Tv), false, QStringLiteral("Make a Cookbook"),
+                  {QStringLiteral("PDF (*.pdf)"), QStringLiteral("Web page (*.htm *.html)")}, this);
     if (!scope)
         return;
-    const QString path = vb::GetSaveFileName(
-        title, fileName(scope->name),
-        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("Web page (*.htm *.html)")}, this);
-    if (path.isEmpty())
-        return;
+    const QString &path = scope->path;
     handle(QStringLiteral("make the cookbook"), [&] {
         Cookbook book(scope->name);
         {

@@ -1,16 +1,12 @@
 #include "frmimport.h"
 
-#include "Assets.h"
 #include "controls/xpcmdbutton.h"
-#include "controls/xptopbuttons.h"
 #include "platform/vb/PropertyBag.h"
-#include "skin/PlaceBeside.h"
 #include "skin/xp_canvas.h"
 #include "store/Import.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -25,15 +21,11 @@ constexpr int Inner = Width - 2 * Left;
 
 } // namespace
 
-frmimport::frmimport(QWidget *owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint)
+frmimport::frmimport(QWidget *owner)
+    : SkinnedWindow(QStringLiteral("frmimport"), QStringLiteral("frmimportXP"),
+                    QStringLiteral("Import Report"), QSize(Width, Height), owner)
 {
-    kxInitAssets();
-    setObjectName(QStringLiteral("frmimport"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(Width, Height);
     createControls();
-    connect(xptopbuttons1, &xptopbuttons::Click, this, &QWidget::close);
-    connect(xptopbuttons3, &xptopbuttons::Click, this, &QWidget::showMinimized);
     connect(cmdclose, &xpcmdbutton::Click, this, &QWidget::close);
     connect(cmdcopy, &xpcmdbutton::Click, this,
             [this] { QApplication::clipboard()->setText(reportText()); });
@@ -41,19 +33,8 @@ frmimport::frmimport(QWidget *owner) : QWidget(owner, Qt::Window | Qt::Frameless
 
 void frmimport::createControls()
 {
-    frmimportXP = new xp_canvas(QStringLiteral("frmimportXP"), this);
-    frmimportXP->setGeometry(0, 0, Width, Height);
+    frmimportXP = frame();
     QWidget *c = frmimportXP;
-
-    auto topButton = [c](const QString &name, int fromRight) {
-        auto *b = new xptopbuttons(name, c);
-        b->move(Width - fromRight, 6);
-        return b;
-    };
-    xptopbuttons3 = topButton(QStringLiteral("xptopbuttons3"), 70);
-    xptopbuttons2 = topButton(QStringLiteral("xptopbuttons2"), 47);
-    xptopbuttons1 = topButton(QStringLiteral("xptopbuttons1"), 24);
-    ReadTitleBarDesign(xptopbuttons3, xptopbuttons2, xptopbuttons1);
 
     lblsummary = new QLabel(c);
     lblsummary->setObjectName(QStringLiteral("lblsummary"));
@@ -85,14 +66,6 @@ void frmimport::createControls()
     cmdclose->setToolTip(QStringLiteral("Close the report (Esc)"));
     cmdcopy->setToolTip(
         QStringLiteral("Copy the whole report (or select a part and press Ctrl+C)"));
-
-    vb::PropertyBag frame;
-    frame.WriteProperty(QStringLiteral("Caption"), QStringLiteral("Import Report"),
-                        frmimportXP->objectName());
-    const QPixmap icon = QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/icons/kitchenex.png")));
-    if (!icon.isNull())
-        frame.WriteProperty(QStringLiteral("Icon"), icon);
-    frmimportXP->ReadProperties(frame);
 }
 
 void frmimport::ShowReport(const Import::Report &report)
@@ -116,22 +89,4 @@ void frmimport::ShowReport(const Import::Report &report)
 QString frmimport::reportText() const
 {
     return txtreport->toPlainText();
-}
-
-void frmimport::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void frmimport::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!m_placed && parentWidget()) {
-        m_placed = true;
-        PlaceBeside(this, parentWidget()->window()->frameGeometry());
-    }
 }

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "skin/SkinnedWindow.h"
 
 class QLabel;
 class QPlainTextEdit;
 class xp_canvas;
 class xpcmdbutton;
-class xptopbuttons;
 
 namespace Import {
 struct Report;
@@ -15,7 +14,7 @@ struct Report;
 // The import report `frmimport`: what an import brought in, what it skipped and why, in text
 // the user can scroll, select and copy. One window serves every import: a new report replaces
 // the one shown. Escape, the close button or "Close" closes (deletes) it.
-class frmimport : public QWidget
+class frmimport : public SkinnedWindow
 {
     Q_OBJECT
 public:
@@ -29,16 +28,10 @@ public:
 
     // The controls; all sit on the frame.
     xp_canvas *frmimportXP;
-    xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
     QLabel *lblsummary;
     QPlainTextEdit *txtreport;
     xpcmdbutton *cmdcopy, *cmdclose;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
 private:
     void createControls();
-    bool m_placed = false;
 };

@@ -22,6 +22,26 @@ QWidget *dialogParent(QWidget *parent)
 {
     return parent ? parent : QApplication::activeWindow();
 }
+
+DialogRequest makeRequest(DialogRequest::Kind kind, const QString &text, const QString &title,
+                          int flags = 0, const QStringList &choices = {})
+{
+    DialogRequest request;
+    request.kind = kind;
+    request.text = text;
+    request.title = title.isEmpty() ? QString::fromLatin1(AppTitle) : title;
+    request.flags = flags;
+    request.choices = choices;
+    return request;
+}
+
+// A message box with the request's title and its text as plain text.
+void setUp(QMessageBox &box, const DialogRequest &request)
+{
+    box.setWindowTitle(request.title);
+    box.setText(request.text);
+    box.setTextFormat(Qt::PlainText);
+}
 } // namespace
 
 void setDialogResponder(DialogResponder r)
@@ -31,18 +51,12 @@ void setDialogResponder(DialogResponder r)
 
 int MsgBox(const QString &text, int flags, const QString &title, QWidget *parent)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Kind::Message;
-    request.text = text;
-    request.title = title.isEmpty() ? QString::fromLatin1(AppTitle) : title;
-    request.flags = flags;
+    const DialogRequest request = makeRequest(DialogRequest::Kind::Message, text, title, flags);
     if (responder())
         return responder()(request).button;
 
     QMessageBox box(dialogParent(parent));
-    box.setWindowTitle(request.title);
-    box.setText(text);
-    box.setTextFormat(Qt::PlainText);
+    setUp(box, request);
     if (flags & vbCritical)
         box.setIcon(QMessageBox::Critical);
     else if (flags & vbInformation)
@@ -62,10 +76,7 @@ int MsgBox(const QString &text, int flags, const QString &title, QWidget *parent
 
 QString InputBox(const QString &prompt, const QString &title, QWidget *parent)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Kind::Input;
-    request.text = prompt;
-    request.title = title.isEmpty() ? QString::fromLatin1(AppTitle) : title;
+    const DialogRequest request = makeRequest(DialogRequest::Kind::Input, prompt, title);
     if (responder())
         return responder()(request).text;
 
@@ -77,18 +88,12 @@ QString InputBox(const QString &prompt, const QString &title, QWidget *parent)
 
 int Choose(const QString &text, const QStringList &buttons, const QString &title, QWidget *parent)
 {
-    DialogRequest request;
-    request.kind = DialogRequest::Kind::Choice;
-    request.text = text;
-    request.title = title.isEmpty() ? QString::fromLatin1(AppTitle) : title;
-    request.choices = buttons;
+    const DialogRequest request = makeRequest(DialogRequest::Kind::Choice, text, title, 0, buttons);
     if (responder())
         return responder()(request).button;
 
     QMessageBox box(dialogParent(parent));
-    box.setWindowTitle(request.title);
-    box.setText(text);
-    box.setTextFormat(Qt::PlainText);
+    setUp(box, request);
     box.setIcon(QMessageBox::Question);
     QList<QAbstractButton *> added;
     for (const QString &caption : buttons)
@@ -117,23 +122,12 @@ QStringList remembered(const QStringList &files)
     return files;
 }
 
-DialogRequest fileRequest(DialogRequest::Kind kind, const QString &title, const QString &suggested,
-                          const QStringList &filters)
-{
-    DialogRequest request;
-    request.kind = kind;
-    request.text = suggested;
-    request.title = title.isEmpty() ? QString::fromLatin1(AppTitle) : title;
-    request.choices = filters;
-    return request;
-}
-
 } // namespace
 
 QStringList GetOpenFileNames(const QString &title, const QStringList &filters, QWidget *parent)
 {
     const DialogRequest request =
-        fileRequest(DialogRequest::Kind::OpenFiles, title, QString(), filters);
+        makeRequest(DialogRequest::Kind::OpenFiles, QString(), title, 0, filters);
     if (responder())
         return responder()(request).files;
     return remembered(QFileDialog::getOpenFileNames(
@@ -144,7 +138,7 @@ QString GetSaveFileName(const QString &title, const QString &suggested, const QS
                         QWidget *parent)
 {
     const DialogRequest request =
-        fileRequest(DialogRequest::Kind::SaveFile, title, suggested, filters);
+        makeRequest(DialogRequest::Kind::SaveFile, suggested, title, 0, filters);
     if (responder())
         return responder()(request).files.value(0);
     QString chosen = filters.value(0);
