@@ -36,7 +36,7 @@ QString quoted(const QString &text)
 // Asks which of what the tree chooses is meant: the recipe (when recipes are offered), its
 // category, or every recipe. Nothing chosen in the tree means every recipe, without asking.
 std::optional<Scope> askScope(const TreeChoice &chosen, bool recipes, const QString &title,
-                              QWidget *parent)
+                              const QString &question, QWidget *parent)
 {
     QStringList buttons;
     QList<Scope> scopes;
@@ -52,7 +52,7 @@ std::optional<Scope> askScope(const TreeChoice &chosen, bool recipes, const QStr
     scopes << Scope{{}, QStringLiteral("Kitchenex Recipes"), {}};
     if (scopes.size() == 1)
         return scopes.first();
-    const int answer = vb::Choose(QStringLiteral("Which recipes?"), buttons, title, parent);
+    const int answer = vb::Choose(question, buttons, title, parent);
     if (answer < 0 || answer >= scopes.size())
         return std::nullopt;
     return scopes[answer];
@@ -72,9 +72,9 @@ QString fileName(const QString &name)
 // Asks what to take out, then for the file (filters as the save dialog takes them); none when
 // the user cancels either.
 std::optional<Scope> askTarget(const TreeChoice &chosen, bool recipes, const QString &title,
-                               const QStringList &filters, QWidget *parent)
+                               const QString &question, const QStringList &filters, QWidget *parent)
 {
-    std::optional<Scope> scope = askScope(chosen, recipes, title, parent);
+    std::optional<Scope> scope = askScope(chosen, recipes, title, question, parent);
     if (scope)
         scope->path = vb::GetSaveFileName(title, fileName(scope->name), filters, parent);
     if (!scope || scope->path.isEmpty())
@@ -110,6 +110,7 @@ void MainForm::ExportRecipes()
 {
     const std::optional<Scope> scope =
         askTarget(TreeChoice::Of(*Tv), true, QStringLiteral("Export Recipes"),
+                  QStringLiteral("Which recipes should be exported?"),
                   {QStringLiteral("Meal-Master (*.mmf)"), QStringLiteral("JSON (*.json)")}, this);
     if (!scope)
         return;
@@ -134,6 +135,7 @@ void MainForm::MakeCookbook()
 {
     const std::optional<Scope> scope =
         askTarget(TreeChoice::Of(*Tv), false, QStringLiteral("Make a Cookbook"),
+                  QStringLiteral("Which recipes should the cookbook hold?"),
                   {QStringLiteral("PDF (*.pdf)"), QStringLiteral("Web page (*.htm *.html)")}, this);
     if (!scope)
         return;
