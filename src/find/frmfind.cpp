@@ -1,10 +1,7 @@
 #include "frmfind.h"
 
-#include "Assets.h"
 #include "FindResultDelegate.h"
 #include "FindResults.h"
-#include "controls/xptopbuttons.h"
-#include "platform/vb/PropertyBag.h"
 #include "skin/xp_canvas.h"
 
 #include <QCoreApplication>
@@ -13,7 +10,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
-#include <QScreen>
 
 namespace {
 
@@ -35,13 +31,10 @@ QFont smallFont(const QFont &base, bool bold)
 } // namespace
 
 frmfind::frmfind(Search searcher, Choose chooser, QWidget *owner)
-    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint), m_search(std::move(searcher)),
-      m_choose(std::move(chooser)), m_results(new FindResults(this))
+    : SkinnedWindow(QStringLiteral("frmfind"), QStringLiteral("frmfindXP"),
+                    QStringLiteral("Find Recipes"), QSize(Width, Height), owner),
+      m_search(std::move(searcher)), m_choose(std::move(chooser)), m_results(new FindResults(this))
 {
-    kxInitAssets();
-    setObjectName(QStringLiteral("frmfind"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    resize(Width, Height);
     createControls();
 
     m_pending.setSingleShot(true);
@@ -50,26 +43,13 @@ frmfind::frmfind(Search searcher, Choose chooser, QWidget *owner)
     connect(txtquery, &QLineEdit::textChanged, &m_pending, qOverload<>(&QTimer::start));
     connect(lstresults, &QListView::clicked, this, &frmfind::choose);
     connect(lstresults, &QListView::activated, this, &frmfind::choose);
-    connect(xptopbuttons1, &xptopbuttons::Click, this, &QWidget::close);
-    connect(xptopbuttons3, &xptopbuttons::Click, this, &QWidget::showMinimized);
     search();
 }
 
 void frmfind::createControls()
 {
-    frmfindXP = new xp_canvas(QStringLiteral("frmfindXP"), this);
-    frmfindXP->setGeometry(0, 0, Width, Height);
+    frmfindXP = frame();
     QWidget *c = frmfindXP;
-
-    auto topButton = [c](const QString &name, int fromRight) {
-        auto *b = new xptopbuttons(name, c);
-        b->move(Width - fromRight, 6);
-        return b;
-    };
-    xptopbuttons3 = topButton(QStringLiteral("xptopbuttons3"), 70);
-    xptopbuttons2 = topButton(QStringLiteral("xptopbuttons2"), 47);
-    xptopbuttons1 = topButton(QStringLiteral("xptopbuttons1"), 24);
-    ReadTitleBarDesign(xptopbuttons3, xptopbuttons2, xptopbuttons1);
 
     auto label = [c](const QString &name, const QString &text, QRect geometry, bool bold) {
         auto *l = new QLabel(text, c);
@@ -121,15 +101,6 @@ void frmfind::createControls()
     lblstatus->setAccessibleName(QString());
 
     QWidget::setTabOrder(txtquery, lstresults);
-
-    // The frame shows the window's caption and the program's icon.
-    vb::PropertyBag frame;
-    frame.WriteProperty(QStringLiteral("Caption"), QStringLiteral("Find Recipes"),
-                        frmfindXP->objectName());
-    const QPixmap icon = QPixmap::fromImage(kxLoadArtwork(QStringLiteral(":/icons/kitchenex.png")));
-    if (!icon.isNull())
-        frame.WriteProperty(QStringLiteral("Icon"), icon);
-    frmfindXP->ReadProperties(frame);
 }
 
 QString frmfind::HintText()
@@ -267,46 +238,10 @@ bool frmfind::eventFilter(QObject *watched, QEvent *event)
 
 void frmfind::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
-    }
     // The keys that open the window bring the focus back to the query, ready for a new one.
     if (event->matches(QKeySequence::Find) || event->key() == Qt::Key_F3) {
         Activate();
         return;
     }
-    QWidget::keyPressEvent(event);
-}
-
-void frmfind::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    if (!m_placed && parentWidget()) {
-        m_placed = true;
-        place(parentWidget()->window()->frameGeometry());
-    }
-}
-
-void frmfind::place(const QRect &owner)
-{
-    // Beside the window it belongs to where the screen has room, so that the recipe chosen
-    // shows in its boxes; otherwise over its lower left, the tree's side, leaving the boxes'
-    // upper part in view.
-    const QRect screen = this->screen() ? this->screen()->availableGeometry() : owner;
-    const QRect candidates[] = {
-        QRect(QPoint(owner.right() + 8, owner.top()), size()),
-        QRect(QPoint(owner.left() - 8 - width(), owner.top()), size()),
-        QRect(QPoint(owner.left(), owner.bottom() + 8), size()),
-    };
-    for (const QRect &r : candidates) {
-        if (screen.contains(r)) {
-            move(r.topLeft());
-            return;
-        }
-    }
-    QRect r(QPoint(owner.left(), owner.bottom() - height()), size());
-    r.moveLeft(qBound(screen.left(), r.left(), qMax(screen.left(), screen.right() - width())));
-    r.moveTop(qBound(screen.top(), r.top(), qMax(screen.top(), screen.bottom() - height())));
-    move(r.topLeft());
+    SkinnedWindow::keyPressEvent(event);
 }

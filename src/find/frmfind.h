@@ -1,9 +1,9 @@
 #pragma once
 
+#include "skin/SkinnedWindow.h"
 #include "store/Catalog.h"
 
 #include <QTimer>
-#include <QWidget>
 
 #include <functional>
 
@@ -13,7 +13,6 @@ class QLineEdit;
 class QListView;
 class QModelIndex;
 class xp_canvas;
-class xptopbuttons;
 
 // The find window `frmfind`: a query box, the recipes found listed as the user types, and the
 // count. Choosing a recipe (Enter, a click or a double click) hands it to the main window,
@@ -23,7 +22,7 @@ class xptopbuttons;
 // The window does not know the database: it asks `search` for the recipes a query finds and
 // `choose` to show one. `choose` returns "" when the recipe is shown, otherwise why it is not
 // (the window says so and the main window is left as it was).
-class frmfind : public QWidget
+class frmfind : public SkinnedWindow
 {
     Q_OBJECT
 public:
@@ -53,7 +52,6 @@ public:
 
     // The controls; all sit on the frame.
     xp_canvas *frmfindXP;
-    xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
     QLabel *lblquery, *lblhint, *lblcount, *lblstatus;
     QLineEdit *txtquery;
     QListView *lstresults;
@@ -61,20 +59,16 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     void createControls();
     void search();
     void choose(const QModelIndex &index);
     void setStatus(QLabel *label, const QString &text);
-    // Places the window by the one it belongs to (owner: its frame, in screen pixels).
-    void place(const QRect &owner);
 
     Search m_search;
     Choose m_choose;
     FindResults *m_results;
     // Coalesces the changes of the query that arrive in one pass of the event loop.
     QTimer m_pending;
-    bool m_placed = false;
 };

@@ -50,6 +50,11 @@ void MainForm::addTreeCommands()
     // Their keys are the window's (MainShortcuts.cpp), which leave a box's own undo alone.
     addTreeCommand(QStringLiteral("Undo\tCtrl+Z"), &MainForm::UndoChange);
     addTreeCommand(QStringLiteral("Redo\tCtrl+Y"), &MainForm::RedoChange);
+    addTreeCommand(QStringLiteral("Import recipes…"), &MainForm::ImportRecipes,
+                   {QKeySequence(Qt::CTRL | Qt::Key_I)});
+    addTreeCommand(QStringLiteral("Export recipes…"), &MainForm::ExportRecipes,
+                   {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)});
+    addTreeCommand(QStringLiteral("Make a cookbook…"), &MainForm::MakeCookbook);
 }
 
 frmfind *MainForm::FindWindow() const

@@ -70,6 +70,8 @@ MainForm::MainForm(const QString &folder, QWidget *parent)
     connectCommands();
     bindKeys();
     addTreeCommands();
+    // Recipe files dropped on the window are imported (MainImport.cpp).
+    setAcceptDrops(true);
 
     m_view->Tv = Tv;
     m_view->List1 = List1;

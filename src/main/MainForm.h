@@ -14,6 +14,7 @@
 
 class QAction;
 class QFrame;
+class frmimport;
 class QLabel;
 class StartupCheck;
 class frmfind;
@@ -116,6 +117,17 @@ public:
     QAction *addTreeCommand(const QString &text, void (MainForm::*command)(),
                             const QList<QKeySequence> &keys = {});
 
+    // Importing (MainImport.cpp): Ctrl+I and the tree's menu ask for the files; files dropped
+    // on the window go straight to ImportFiles, which asks where the recipes go, imports them
+    // as one change, rebuilds the tree and shows the report.
+    void ImportRecipes();
+    void ImportFiles(const QStringList &files);
+    frmimport *ImportReport() const;
+    // Exporting (MainExport.cpp): the recipe, its category or everything, chosen in the tree,
+    // to a Meal-Master or JSON file; a category or everything as a cookbook page or PDF.
+    void ExportRecipes();
+    void MakeCookbook();
+
 signals:
     // The window has unloaded: the program ends.
     void unloaded();
@@ -123,6 +135,8 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void createControls();
@@ -162,4 +176,6 @@ private:
     QString m_damage; // what the check found, when it found damage
     RecipeBas::View *m_view;
     QPointer<QWidget> m_find; // the find window, while it is open
+    // The import report, while it is open.
+    QPointer<QWidget> m_importReport;
 };

@@ -108,6 +108,8 @@ DialogRecorder::DialogRecorder()
             return m_answers.takeFirst();
         vb::DialogAnswer none;
         none.button = (request.flags & 7) == vb::vbYesNo ? vb::vbNo : vb::vbOK;
+        if (request.kind == vb::DialogRequest::Kind::Choice)
+            none.button = -1;
         return none;
     });
 }

@@ -47,7 +47,7 @@ QList<QStringList> readCategory(const QString &path, const QString &category);
 QStringList categories(const QString &path);
 
 // Answers every dialog from a queue of answers and records what was asked. Installed for its
-// lifetime; a dialog with no answer queued gets OK / No / "" and is recorded all the same.
+// lifetime; a dialog with no answer queued gets OK / No / "" / Cancel and is recorded all the same.
 class DialogRecorder
 {
 public:
@@ -56,8 +56,9 @@ public:
     DialogRecorder(const DialogRecorder &) = delete;
     DialogRecorder &operator=(const DialogRecorder &) = delete;
 
-    void answer(int button) { m_answers.append({button, QString()}); }
-    void answerText(const QString &text) { m_answers.append({vb::vbOK, text}); }
+    void answer(int button) { m_answers.append({button, QString(), {}}); }
+    void answerText(const QString &text) { m_answers.append({vb::vbOK, text, {}}); }
+    void answerFiles(const QStringList &files) { m_answers.append({vb::vbOK, QString(), files}); }
 
     const QList<vb::DialogRequest> &asked() const { return m_asked; }
     QStringList texts() const;
