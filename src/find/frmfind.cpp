@@ -203,11 +203,7 @@ void frmfind::IndexProgress(qint64 done, qint64 total, const QString &error)
 
 void frmfind::Activate()
 {
-    show();
-    if (isMinimized())
-        showNormal();
-    raise();
-    activateWindow();
+    bringToFront();
     txtquery->setFocus(Qt::ShortcutFocusReason);
     txtquery->selectAll();
 }

@@ -69,6 +69,15 @@ SkinnedWindow::SkinnedWindow(const QString &name, const QString &frameName, cons
     m_frame->ReadProperties(design);
 }
 
+void SkinnedWindow::bringToFront()
+{
+    show();
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 void SkinnedWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {

@@ -22,6 +22,8 @@ public:
     xptopbuttons *xptopbuttons3, *xptopbuttons2, *xptopbuttons1;
 
 protected:
+    // Shows the window (restored when minimised) in front, with the keyboard's input.
+    void bringToFront();
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 

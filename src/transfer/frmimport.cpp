@@ -78,11 +78,7 @@ void frmimport::ShowReport(const Import::Report &report)
     setAccessibleDescription(summary);
     txtreport->setPlainText(text);
     txtreport->setAccessibleDescription(summary);
-    show();
-    if (isMinimized())
-        showNormal();
-    raise();
-    activateWindow();
+    bringToFront();
     txtreport->setFocus(Qt::OtherFocusReason);
 }
 
