@@ -44,33 +44,49 @@ bool integrityOk(Connection &conn, const QString &table)
     return ok;
 }
 
-Found inspect(Connection &conn)
+// The history's stamp and the SQL of its tables, as far as the file has them.
+struct Presence
 {
+    bool stamped = false;
+    QByteArray version;
+    QHash<QString, QString> sql;
+    bool any() const { return stamped || !sql.isEmpty(); }
+};
+
+Presence presence(Connection &conn)
+{
+    Presence found;
     Statement stamp;
     stamp.prepare(conn.db(), QStringLiteral("SELECT value FROM _kx_meta WHERE key = 'history'"),
                   conn.path, Doing);
-    const bool stamped = stamp.step();
-    const QByteArray version = stamped ? stamp.columnBlob(0) : QByteArray();
+    found.stamped = stamp.step();
+    if (found.stamped)
+        found.version = stamp.columnBlob(0);
     stamp.reset();
 
-    QHash<QString, QString> sql;
     Statement schema;
     schema.prepare(conn.db(),
                    QStringLiteral("SELECT name, sql FROM sqlite_master WHERE name IN "
                                   "('_kx_undo', '_kx_undo_steps', '_kx_undo_steps_change')"),
                    conn.path, Doing);
     while (schema.step())
-        sql.insert(schema.columnText(0), schema.columnText(1));
+        found.sql.insert(schema.columnText(0), schema.columnText(1));
     schema.reset();
-    if (!stamped && sql.isEmpty())
+    return found;
+}
+
+Found inspect(Connection &conn)
+{
+    const Presence present = presence(conn);
+    if (!present.any())
         return Found::None;
-    if (version != QByteArray(detail::HistoryKeeper::Version))
+    if (present.version != QByteArray(detail::HistoryKeeper::Version))
         return Found::Damaged;
     const QStringList expected = detail::historyTablesSql();
     const QStringList names = {QStringLiteral("_kx_undo"), QStringLiteral("_kx_undo_steps"),
                                QStringLiteral("_kx_undo_steps_change")};
     for (int i = 0; i < names.size(); ++i) {
-        if (sql.value(names[i]) != expected[i])
+        if (present.sql.value(names[i]) != expected[i])
             return Found::Damaged;
     }
     if (!integrityOk(conn, names[0]) || !integrityOk(conn, names[1]))
@@ -116,7 +132,8 @@ void History::Ensure(Database &db)
 {
     Connection &conn = *db.m_conn;
     conn.ensureOpen();
-    if (conn.history.active() || inspect(conn) != Found::None)
+    // Only a missing history is made here; whether one that is there is sound is for Check.
+    if (conn.history.active() || presence(conn).any())
         return;
     detail::clearHistory(conn);
 }
