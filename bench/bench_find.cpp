@@ -5,9 +5,10 @@
 //   the same FTS5 queries (the count, stopped past 2,000, then the 200 first) through bare
 //   SQLite statements;
 // - making the index for a file without one (Catalog::EnsureIndex, in batches); the floor is a
-//   bare FTS5 table of the same layout filled with the same text in one statement;
-// - add, update and delete through Catalog with the index, against the same writes on the same
-//   file without it (no tree reload in either);
+//   bare FTS5 table of the same layout filled with the same text in one transaction, taken
+//   before and after it;
+// - add, update and delete through Catalog with the index, against the same writes on a copy of
+//   the file without it, taken in turns (no tree reload in either);
 // - the file's size with and without the index.
 //
 // Usage: kx-bench-find [RECIPES]   (100,000 when not given)
@@ -20,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
@@ -251,28 +253,42 @@ struct Writes
     Figure add, update, remove;
 };
 
-Writes timeWrites(const QString &path, int reps)
+// One add, update and delete of a small recipe in a category of the file.
+void writeOnce(dao::Database &db, int i, Writes &w, bool keep)
 {
-    auto db = dao::DBEngine::OpenDatabase(path, false, false, Connect);
     const QString category = QStringLiteral("Category 050");
-    Writes w;
-    for (int i = -1; i < reps; ++i) {
-        Catalog::Recipe recipe{{},
-                               QStringLiteral("Bench dish %1").arg(i),
-                               QStringLiteral("Cook"),
-                               QStringLiteral("2 cups flour, 1 pinch salt"),
-                               QStringLiteral("Stir and bake for twenty minutes.")};
-        const double a = bench::timeMs([&] { recipe.id = Catalog::Add(*db, category, recipe); });
-        recipe.instructions = QStringLiteral("Stir well and bake for half an hour.");
-        const double u = bench::timeMs([&] { Catalog::Update(*db, recipe); });
-        const double d = bench::timeMs([&] { Catalog::Remove(*db, recipe.id); });
-        if (i >= 0) {
-            w.add.add(a);
-            w.update.add(u);
-            w.remove.add(d);
-        }
+    Catalog::Recipe recipe{{},
+                           QStringLiteral("Bench dish %1").arg(i),
+                           QStringLiteral("Cook"),
+                           QStringLiteral("2 cups flour, 1 pinch salt"),
+                           QStringLiteral("Stir and bake for twenty minutes.")};
+    const double a = bench::timeMs([&] { recipe.id = Catalog::Add(db, category, recipe); });
+    recipe.instructions = QStringLiteral("Stir well and bake for half an hour.");
+    const double u = bench::timeMs([&] { Catalog::Update(db, recipe); });
+    const double d = bench::timeMs([&] { Catalog::Remove(db, recipe.id); });
+    if (keep) {
+        w.add.add(a);
+        w.update.add(u);
+        w.remove.add(d);
     }
-    return w;
+}
+
+// The writes on the file with the index and on its copy without, taken in turns (which one
+// goes first alternates), so that both see the disk in the same mood: a durable write's time
+// drifts by half between one minute and the next on a shared machine.
+void timeWrites(const QString &withIndex, const QString &withoutIndex, int reps, Writes *with,
+                Writes *without)
+{
+    auto a = dao::DBEngine::OpenDatabase(withIndex, false, false, Connect);
+    auto b = dao::DBEngine::OpenDatabase(withoutIndex, false, false, Connect);
+    check(Catalog::IndexStatus(*a) == Catalog::IndexState::Current &&
+              Catalog::IndexStatus(*b) == Catalog::IndexState::Missing,
+          "the write floor's file has an index, or the measured one lacks it");
+    for (int i = -1; i < reps; ++i) {
+        const bool first = i % 2 == 0;
+        writeOnce(first ? *a : *b, i, first ? *with : *without, i >= 0);
+        writeOnce(first ? *b : *a, i, first ? *without : *with, i >= 0);
+    }
 }
 
 void printWrites(const Writes &with, const Writes &without)
@@ -302,27 +318,38 @@ int main(int argc, char **argv)
     try {
         const QString path = QDir(dir.path()).filePath(QStringLiteral("Recipe.mdb"));
         makeFile(path, recipes);
-        const qint64 without = QFileInfo(path).size();
+        const qint64 sizeWithout = QFileInfo(path).size();
+        // The file as it was, for the writes without the index.
+        const QString plainPath = QDir(dir.path()).filePath(QStringLiteral("Plain.mdb"));
+        check(QFile::copy(path, plainPath), "cannot copy the file");
 
-        const Writes plain = timeWrites(path, bench::reps(15));
+        // The floor is taken before and after the build, on a copy and then beside the index:
+        // one build takes half a minute, and the machine's pace drifts more than that.
         Figure build, floor;
+        const QString floorPath = QDir(dir.path()).filePath(QStringLiteral("Floor.mdb"));
+        check(QFile::copy(path, floorPath), "cannot copy the file");
+        floor.add(floorBuild(floorPath));
+        QFile::remove(floorPath);
         {
             auto db = dao::DBEngine::OpenDatabase(path, false, false, Connect);
             build.add(bench::timeMs([&] { check(Catalog::EnsureIndex(*db), "EnsureIndex"); }));
         }
-        const qint64 with = QFileInfo(path).size();
+        const qint64 sizeWith = QFileInfo(path).size();
         floor.add(floorBuild(path));
         dropFloor(path);
         const QString n = count(recipes);
         bench::print(QStringLiteral("EnsureIndex, %1 recipes").arg(n), build, QStringLiteral("ms"),
                      &floor);
-        bench::print(QStringLiteral("  floor: bare FTS5 build, one transaction"), floor,
-                     QStringLiteral("ms"));
+        bench::print(QStringLiteral("  floor: bare FTS5 build, one transaction, before and after"),
+                     floor, QStringLiteral("ms"));
         std::printf("File size, %s recipes: %.1f MB without the index, %.1f MB with it (%.2f ×)\n",
-                    qPrintable(n), without / 1e6, with / 1e6, double(with) / double(without));
+                    qPrintable(n), sizeWithout / 1e6, sizeWith / 1e6,
+                    double(sizeWith) / double(sizeWithout));
 
         benchKeystrokes(path, bench::reps(21));
-        printWrites(timeWrites(path, bench::reps(15)), plain);
+        Writes with, plain;
+        timeWrites(path, plainPath, bench::reps(15), &with, &plain);
+        printWrites(with, plain);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "kx-bench-find: %s\n", e.what());
         return 1;
