@@ -5,6 +5,7 @@
 #include "platform/dao/TextIndex.h"
 #include "store/Catalog.h"
 #include "store/IndexBuilder.h"
+#include "store/RecipeBas.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -46,6 +47,8 @@ private slots:
     void anIndexMissingOrDamagedIsMadeAgain_data();
     void anIndexMissingOrDamagedIsMadeAgain();
     void aBuilderMakesTheIndexOnItsOwnThread();
+    void aStoppedBuildGoesOnWhereItStopped();
+    void recordsOfAnyRowNumberAreFound();
     void treeNodesCarryTheirRows_data();
     void treeNodesCarryTheirRows();
     void aBatchIsIndexedWholeOrNotAtAll_data();
@@ -208,11 +211,12 @@ void TestCatalog::anIndexMissingOrDamagedIsMadeAgain_data()
 {
     QTest::addColumn<QString>("harm");
     QTest::addColumn<bool>("damaged"); // found by the check rather than by the status
-    QTest::newRow("none") << "DROP TABLE _kx_find; DROP TABLE _kx_find_docs" << false;
+    QTest::newRow("none") << "DROP TABLE _kx_find; DROP TABLE _kx_find_tables" << false;
     QTest::newRow("another version") << "UPDATE _kx_meta SET value = 'kx-find-0' WHERE key = "
                                         "'find_index'"
                                      << false;
-    QTest::newRow("entries lost") << "DELETE FROM _kx_find_docs WHERE rowid % 2 = 0" << true;
+    QTest::newRow("entries lost") << "DELETE FROM _kx_find_docsize WHERE id % 2 = 0" << true;
+    QTest::newRow("tables forgotten") << "DELETE FROM _kx_find_tables" << true;
     QTest::newRow("pages damaged")
         << "UPDATE _kx_find_data SET block = zeroblob(length(block)) WHERE id > 10" << true;
 }
@@ -257,6 +261,74 @@ void TestCatalog::aBuilderMakesTheIndexOnItsOwnThread()
     QCOMPARE(find(QStringLiteral("tomato")).size(), 2);
 }
 
+void TestCatalog::aStoppedBuildGoesOnWhereItStopped()
+{
+    auto db = open();
+    dao::TextIndex::Drop(*db);
+    // Batches of two run across the categories (2, 3 and 1 records); the second one stops.
+    QList<qint64> reported;
+    qint64 estimate = 0;
+    const auto stopAtFour = [&](qint64 done, qint64 total) {
+        reported.append(done);
+        estimate = total;
+        return done < 4;
+    };
+    QVERIFY(!dao::TextIndex::Build(*db, stopAtFour, 2));
+    QCOMPARE(reported, QList<qint64>({2, 4}));
+    QCOMPARE(estimate, 6);
+    QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Incomplete);
+    // Merging waits while the index is being made, and is back once it is complete.
+    const QByteArray automerge = "SELECT v FROM _kx_find_config WHERE k = 'automerge'";
+    QStringList merge;
+    QCOMPARE(kxtest::execSql(m_file, automerge, &merge), QString());
+    QCOMPARE(merge, QStringList{"0"});
+    reported.clear();
+    QVERIFY(dao::TextIndex::Build(
+        *db,
+        [&](qint64 done, qint64) {
+            reported.append(done);
+            return true;
+        },
+        2));
+    QCOMPARE(reported, QList<qint64>({2}));
+    merge.clear();
+    QCOMPARE(kxtest::execSql(m_file, automerge, &merge), QString());
+    QCOMPARE(merge, QStringList{"4"});
+    QVERIFY(!Catalog::RepairIndex(*db)); // no record twice, none left out
+    QCOMPARE(find(QStringLiteral("tomato")).size(), 2);
+    QCOMPARE(find(QStringLiteral("pancakes")).size(), 1);
+}
+
+void TestCatalog::recordsOfAnyRowNumberAreFound()
+{
+    // Another program numbers rows as it likes, and writes behind the index's back.
+    QCOMPARE(kxtest::execSql(m_file, "INSERT INTO Soups (rowid, Name, Ingredients) VALUES "
+                                     "(-5, 'Far soup', 'nettles'), "
+                                     "(2199023255552, 'Far stew', 'barley')"),
+             QString());
+    auto db = open();
+    QVERIFY(Catalog::RepairIndex(*db)); // records without their entries: made again
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("far")).total, 2);
+    const Catalog::Found stew = Catalog::Find(*db, QStringLiteral("barley"));
+    QCOMPARE(stew.hits.size(), 1);
+    QCOMPARE(stew.hits[0].id.row, Q_INT64_C(2199023255552));
+    Catalog::Update(*db, {stew.hits[0].id, QStringLiteral("Far stew"), {}, u"millet"_qs, {}});
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("barley")).total, 0);
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("millet")).hits[0].id, stew.hits[0].id);
+    Catalog::Remove(*db, {QStringLiteral("Soups"), -5});
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("nettles")).total, 0);
+    QVERIFY(!Catalog::RepairIndex(*db));
+
+    // A category of an old name starts with nothing of the old one's.
+    db->TableDefs().Delete(QStringLiteral("Soups"));
+    QVERIFY(!Catalog::RepairIndex(*db));
+    RecipeBas::AppendCategoryTable(*db, QStringLiteral("Soups"));
+    Catalog::Add(*db, QStringLiteral("Soups"), {{}, QStringLiteral("Leek soup"), {}, {}, {}});
+    QCOMPARE(find(QStringLiteral("soup")), QStringList{"Soups/Leek soup"});
+    QCOMPARE(Catalog::Find(*db, QStringLiteral("millet")).total, 0);
+    QVERIFY(!Catalog::RepairIndex(*db));
+}
+
 void TestCatalog::treeNodesCarryTheirRows_data()
 {
     QTest::addColumn<bool>("readAhead");
@@ -297,8 +369,8 @@ void TestCatalog::aBatchIsIndexedWholeOrNotAtAll_data()
     QTest::newRow("rolled back") << QString() << false;
     // The index refuses a write after the first group: the recipes are stored all the same.
     QTest::newRow("index fails in the middle")
-        << "CREATE TRIGGER harm BEFORE INSERT ON _kx_find_docs WHEN (SELECT count(*) FROM "
-           "_kx_find_docs) > 1010 BEGIN SELECT RAISE(ABORT, 'harm'); END"
+        << "CREATE TRIGGER harm BEFORE INSERT ON _kx_find_docsize WHEN (SELECT count(*) FROM "
+           "_kx_find_docsize) > 1010 BEGIN SELECT RAISE(ABORT, 'harm'); END"
         << true;
 }
 

@@ -30,7 +30,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
            file.write(bytes) == bytes.size();
 }
 
-QString execSql(const QString &path, const QByteArray &sql)
+QString execSql(const QString &path, const QByteArray &sql, QStringList *values)
 {
     sqlite3 *db = nullptr;
     QString message;
@@ -38,7 +38,12 @@ QString execSql(const QString &path, const QByteArray &sql)
         message = QString::fromUtf8(sqlite3_errmsg(db));
     } else {
         char *error = nullptr;
-        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
+        const auto collect = [](void *out, int columns, char **row, char **) {
+            if (out && columns > 0)
+                static_cast<QStringList *>(out)->append(QString::fromUtf8(row[0]));
+            return 0;
+        };
+        if (sqlite3_exec(db, sql.constData(), collect, values, &error) != SQLITE_OK)
             message = QString::fromUtf8(error ? error : "failed");
         sqlite3_free(error);
     }

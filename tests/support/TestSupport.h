@@ -22,8 +22,9 @@ QByteArray fileBytes(const QString &path);
 // Writes a whole file; false when it cannot.
 bool writeFile(const QString &path, const QByteArray &bytes);
 // Runs SQL on the file directly with SQLite (creating it when missing), as another program
-// would. Returns SQLite's message, empty on success.
-QString execSql(const QString &path, const QByteArray &sql);
+// would. Returns SQLite's message, empty on success; the first column of every row it reads
+// goes to `values`.
+QString execSql(const QString &path, const QByteArray &sql, QStringList *values = nullptr);
 
 // A recipe for makeDatabase: four fields, a null field as an invalid QVariant.
 struct Row

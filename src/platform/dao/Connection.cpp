@@ -332,7 +332,8 @@ void Connection::makeRoomForLargeTable()
 {
     if (largeCache)
         return;
-    exec(QStringLiteral("PRAGMA cache_size = -16384"), QStringLiteral("reading a large table"));
+    exec(QStringLiteral("PRAGMA cache_size = -%1").arg(LargeTableCacheKiB),
+         QStringLiteral("reading a large table"));
     largeCache = true;
 }
 

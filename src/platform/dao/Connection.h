@@ -94,6 +94,7 @@ struct Connection
     // finds in memory what the count read from disk. Small tables never ask for it, so a
     // database of many small ones keeps the small cache.
     void makeRoomForLargeTable();
+    static constexpr int LargeTableCacheKiB = 16 * 1024;
 
     // Raises errReadOnly for a database opened read-only.
     void checkWritable(const QString &doing) const;

@@ -3,9 +3,12 @@
 #include "Connection.h"
 #include "Database.h"
 #include "Error.h"
+#include "TextFold.h"
 
 #include <QElapsedTimer>
 #include <QHash>
+
+#include <sqlite3.h>
 
 #include <limits>
 #include <optional>
@@ -21,6 +24,10 @@ namespace {
 
 const QString Doing = QStringLiteral("making the find index");
 
+// A batch of the build ends when it has taken BatchMs, looked at every PieceRows records.
+constexpr qint64 BatchMs = 2000;
+constexpr qint64 PieceRows = 500;
+
 struct Stamp
 {
     bool tables = false;
@@ -33,12 +40,14 @@ Stamp readStamp(Connection &conn)
     Statement stmt;
     stmt.prepare(conn.db(),
                  QStringLiteral("SELECT (SELECT count(*) FROM sqlite_master WHERE type = 'table' "
-                                "AND name IN ('_kx_find', '_kx_find_docs')), "
-                                "(SELECT value FROM _kx_meta WHERE key = 'find_index'), "
-                                "(SELECT value FROM _kx_meta WHERE key = 'find_complete')"),
+                                "AND name IN ('") +
+                     detail::findIndexTables().join(QStringLiteral("', '")) +
+                     QStringLiteral("')), (SELECT value FROM _kx_meta WHERE key = 'find_index'), "
+                                    "(SELECT value FROM _kx_meta WHERE key = 'find_complete')"),
                  conn.path, QStringLiteral("looking at the find index"));
     stmt.step();
-    return {stmt.columnInt64(0) == 2, stmt.columnBlob(1), stmt.columnBlob(2)};
+    return {stmt.columnInt64(0) == detail::findIndexTables().size(), stmt.columnBlob(1),
+            stmt.columnBlob(2)};
 }
 
 TextIndex::State stateOf(const Stamp &stamp)
@@ -61,18 +70,23 @@ void setMeta(Connection &conn, const QString &key, const QByteArray &value)
 
 void dropTables(Connection &conn)
 {
-    conn.exec(QStringLiteral("DROP TABLE IF EXISTS _kx_find"), Doing);
-    conn.exec(QStringLiteral("DROP TABLE IF EXISTS _kx_find_docs"), Doing);
+    // With those of the index's first layout, which listed every entry in _kx_find_docs.
+    for (const QString &table : detail::findIndexTables() + QStringList{u"_kx_find_docs"_qs})
+        conn.exec(QStringLiteral("DROP TABLE IF EXISTS ") + table, Doing);
     conn.exec(QStringLiteral("DELETE FROM _kx_meta WHERE key IN ('find_index', 'find_complete')"),
               Doing);
 }
 
-qint64 scalar(Connection &conn, const QString &sql, const QString &table = QString())
+// The first column of the first row: ?1 bound to `number` when given, ?2 to `text`.
+qint64 scalar(Connection &conn, const QString &sql, std::optional<qint64> number = {},
+              const QString &text = QString())
 {
     Statement stmt;
     stmt.prepare(conn.db(), sql, conn.path, Doing);
-    if (!table.isNull())
-        stmt.bindText(1, table);
+    if (number)
+        stmt.bindInt64(1, *number);
+    if (!text.isNull())
+        stmt.bindText(2, text);
     const qint64 value = stmt.step() ? stmt.columnInt64(0) : 0;
     stmt.reset();
     return value;
@@ -90,42 +104,199 @@ qint64 estimateRemaining(Connection &conn, const QStringList &tables)
         span += scalar(conn, QStringLiteral("SELECT ifnull(max(%1) - min(%1) + 1, 0) FROM %2")
                                  .arg(rowid, detail::quoteIdentifier(table)));
     }
-    const qint64 indexed = scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_docs"));
+    const qint64 indexed = scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_docsize"));
     return qMax<qint64>(0, span - indexed);
 }
 
-// Indexes up to batchRows records of the table the index lacks, after row `after`, in one
-// transaction; how many, and the last row reached. -1 when the index went away meanwhile.
-qint64 indexBatch(Connection &conn, const QString &table, const QList<Field> &fields, qint64 *after,
-                  int batchRows)
+// The text of a column as the index takes it (TextForIndex), for the build's statements.
+void foldForIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    WriteTransaction tx(conn, Doing);
-    if (!conn.textIndex.active())
-        return -1;
+    const void *text = sqlite3_value_text16(argv[0]);
+    if (!text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString folded =
+        TextForIndex(QString(static_cast<const QChar *>(text), sqlite3_value_bytes16(argv[0]) / 2));
+    sqlite3_result_text16(ctx, folded.utf16(), int(folded.size() * 2), SQLITE_TRANSIENT);
+}
+
+// Indexes up to `limit` records of the table that the index lacks, after row `after`, in the
+// caller's transaction; how many, and the last row reached. Nothing when the engine cannot walk
+// the table (a table of another program without row numbers, which it cannot open either).
+//
+// The records of a piece go into the index by one statement: SQLite's full-text index writes
+// out what it holds at the end of every statement that changes it inside a transaction, so one
+// statement a record would make a piece of many small segments to merge.
+std::optional<qint64> indexRows(Connection &conn, const QString &table, const QList<Field> &fields,
+                                qint64 *after, qint64 limit)
+{
     const QString rowid = detail::rowidAlias(fields);
     const QString quoted = detail::quoteIdentifier(table);
-    Statement stmt;
-    stmt.prepare(conn.db(),
-                 TextIndexKeeper::selectSql(table, fields) + QStringLiteral(" WHERE ") + rowid +
-                     QStringLiteral(" > ?1 AND NOT EXISTS (SELECT 1 FROM _kx_find_docs WHERE "
-                                    "tbl = ?2 AND row = ") +
-                     quoted + QLatin1Char('.') + rowid + QStringLiteral(") ORDER BY ") + rowid +
-                     QStringLiteral(" LIMIT ?3"),
-                 conn.path, Doing);
-    stmt.bindInt64(1, *after);
-    stmt.bindText(2, table);
-    stmt.bindInt64(3, batchRows);
-    QList<QPair<qint64, detail::IndexedFields>> rows;
-    while (stmt.step())
-        rows.append({stmt.columnInt64(0), TextIndexKeeper::fieldsOf(stmt, 1)});
-    stmt.reset();
-    for (const auto &[row, values] : rows)
-        conn.textIndex.index(table, row, values);
-    tx.commit();
-    if (!rows.isEmpty())
-        *after = rows.last().first;
-    return rows.size();
+    const QString row = quoted + QLatin1Char('.') + rowid;
+    const QString span = QString::number(TextIndexKeeper::RowSpan);
+    const QString near = row + QStringLiteral(" > 0 AND ") + row + QStringLiteral(" < ") + span;
+    // The piece: the next `limit` rows, up to row `last`.
+    qint64 last = 0;
+    try {
+        Statement end;
+        end.prepare(conn.db(),
+                    QStringLiteral("SELECT max(r) FROM (SELECT ") + rowid +
+                        QStringLiteral(" AS r FROM ") + quoted + QStringLiteral(" WHERE ") + rowid +
+                        QStringLiteral(" > ?1 ORDER BY ") + rowid + QStringLiteral(" LIMIT ?2)"),
+                    conn.path, Doing);
+        end.bindInt64(1, *after);
+        end.bindInt64(2, limit);
+        if (!end.step() || end.columnIsNull(0))
+            return 0;
+        last = end.columnInt64(0);
+        end.reset();
+    } catch (const Error &e) {
+        if (e.number() != errEngine)
+            throw;
+        return std::nullopt;
+    }
+    const QString inPiece = QStringLiteral(" WHERE ") + row + QStringLiteral(" > ?1 AND ") + row +
+                            QStringLiteral(" <= ?2 AND ");
+
+    // Far records, rare, one by one.
+    qint64 count = 0;
+    Statement far;
+    far.prepare(conn.db(),
+                TextIndexKeeper::selectSql(table, fields) + inPiece + QStringLiteral("NOT (") +
+                    near +
+                    QStringLiteral(") AND NOT EXISTS (SELECT 1 FROM _kx_find_far WHERE tbl = "
+                                   "?3 AND row = ") +
+                    row + QLatin1Char(')'),
+                conn.path, Doing);
+    far.bindInt64(1, *after);
+    far.bindInt64(2, last);
+    far.bindText(3, table);
+    QList<QPair<qint64, detail::IndexedFields>> farRows;
+    while (far.step())
+        farRows.append({far.columnInt64(0), TextIndexKeeper::fieldsOf(far, 1)});
+    far.reset();
+    for (const auto &[farRow, values] : farRows)
+        conn.textIndex.index(table, farRow, values);
+    count += farRows.size();
+
+    // Near records: their entries' numbers start at the table's (see TextIndexKeeper).
+    const qint64 base = conn.textIndex.tableNo(table, true) * TextIndexKeeper::RowSpan;
+    QString columns;
+    for (int i = 0; i < 4; ++i)
+        columns +=
+            (i < fields.size() ? QStringLiteral("kx_fold(") + quoted + QLatin1Char('.') +
+                                     detail::quoteIdentifier(fields[i].Name) + QStringLiteral("), ")
+                               : QStringLiteral("NULL, "));
+    Statement insert;
+    insert.prepare(
+        conn.db(),
+        QStringLiteral("INSERT INTO _kx_find (rowid, f0, f1, f2, f3, tbl) SELECT ?3 + ") + row +
+            QStringLiteral(", ") + columns + QStringLiteral("?4 FROM ") + quoted + inPiece + near +
+            QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM _kx_find_docsize WHERE "
+                           "id = ?3 + ") +
+            row + QStringLiteral(") ORDER BY ") + row,
+        conn.path, Doing);
+    insert.bindInt64(1, *after);
+    insert.bindInt64(2, last);
+    insert.bindInt64(3, base);
+    insert.bindText(4, TextForIndex(table));
+    insert.run();
+    count += insert.changes();
+    *after = last;
+    return count;
 }
+
+// Whether every entry of the index stands for a record, once, and (when the index is
+// complete) every record has its entry.
+bool entriesMatchRecords(Connection &conn, bool complete)
+{
+    const qint64 span = TextIndexKeeper::RowSpan;
+    // Entries of no table the index knows, or under no number an entry can have.
+    if (scalar(conn,
+               QStringLiteral("SELECT count(*) FROM _kx_find_docsize WHERE id < 1 OR "
+                              "(id >= ?1 AND id / ?1 NOT IN (SELECT no FROM _kx_find_tables))"),
+               span) != 0)
+        return false;
+    // Far records: one entry each, and only theirs below the first table's.
+    if (scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_docsize WHERE id < ?1"), span) !=
+            scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_far")) ||
+        scalar(conn,
+               QStringLiteral("SELECT count(*) FROM _kx_find_far WHERE doc < 1 OR doc >= ?1 OR "
+                              "doc NOT IN (SELECT id FROM _kx_find_docsize)"),
+               span) != 0)
+        return false;
+    qint64 matchedAll = 0;
+    for (const QString &table : conn.tableNames()) {
+        const QString rowid = detail::rowidAlias(conn.fieldsOf(table));
+        if (rowid.isEmpty())
+            continue;
+        const QString row = detail::quoteIdentifier(table) + QLatin1Char('.') + rowid;
+        const qint64 base = conn.textIndex.tableNo(table, false) * span;
+        qint64 records = 0;
+        qint64 matched = 0;
+        try {
+            records = scalar(conn, QStringLiteral("SELECT count(") + row +
+                                       QStringLiteral(") FROM ") + detail::quoteIdentifier(table));
+            matched = scalar(
+                conn,
+                QStringLiteral("SELECT count(*) FROM ") + detail::quoteIdentifier(table) +
+                    QStringLiteral(" WHERE CASE WHEN ") + row + QStringLiteral(" > 0 AND ") + row +
+                    QStringLiteral(" < ") + QString::number(span) +
+                    QStringLiteral(" THEN ?1 > 0 AND EXISTS (SELECT 1 FROM _kx_find_docsize "
+                                   "WHERE id = ?1 + ") +
+                    row +
+                    QStringLiteral(") ELSE EXISTS (SELECT 1 FROM _kx_find_far WHERE tbl = ?2 "
+                                   "AND row = ") +
+                    row + QStringLiteral(") END"),
+                base, table);
+        } catch (const Error &e) {
+            if (e.number() != errEngine) // a table the index leaves out (no row numbers)
+                throw;
+            continue;
+        }
+        if (complete && matched != records)
+            return false;
+        matchedAll += matched;
+    }
+    // Every entry was matched by a record: none stands for a record that is gone.
+    return matchedAll == scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_docsize"));
+}
+
+// SQLite's full-text index merges segments when a level holds this many (its default).
+constexpr int DefaultAutomerge = 4;
+
+void setAutomerge(Connection &conn, int segments)
+{
+    conn.exec(QStringLiteral("INSERT INTO _kx_find (_kx_find, rank) VALUES ('automerge', %1)")
+                  .arg(segments),
+              Doing);
+}
+
+// The build's own page cache while it runs.
+class CacheForBatch
+{
+public:
+    explicit CacheForBatch(Connection &conn) : m_conn(conn)
+    {
+        m_conn.exec(QStringLiteral("PRAGMA cache_size = -%1").arg(BatchCacheKiB), Doing);
+    }
+    ~CacheForBatch()
+    {
+        try {
+            m_conn.exec(
+                QStringLiteral("PRAGMA cache_size = -%1").arg(Connection::LargeTableCacheKiB),
+                Doing);
+        } catch (const Error &) {
+            // The file went away meanwhile: nothing to give back.
+        }
+    }
+    Q_DISABLE_COPY_MOVE(CacheForBatch)
+
+private:
+    static constexpr int BatchCacheKiB = 96 * 1024;
+    Connection &m_conn;
+};
 
 } // namespace
 
@@ -133,8 +304,15 @@ namespace detail {
 
 void createFindIndex(Connection &conn, bool complete)
 {
-    conn.exec(QStringLiteral("CREATE TABLE _kx_find_docs (doc INTEGER PRIMARY KEY, "
-                             "tbl TEXT NOT NULL, row INTEGER NOT NULL, UNIQUE (tbl, row))"),
+    // The numbers of the tables whose records are indexed, and the entries of records whose
+    // row an entry's number cannot hold (see TextIndexKeeper). Names compare as SQLite
+    // compares table names.
+    conn.exec(QStringLiteral("CREATE TABLE _kx_find_tables (no INTEGER PRIMARY KEY, "
+                             "tbl TEXT NOT NULL UNIQUE COLLATE NOCASE)"),
+              Doing);
+    conn.exec(QStringLiteral("CREATE TABLE _kx_find_far (doc INTEGER PRIMARY KEY, "
+                             "tbl TEXT NOT NULL COLLATE NOCASE, row INTEGER NOT NULL, "
+                             "UNIQUE (tbl, row))"),
               Doing);
     // No copy of the text (content=''): the records hold it. Prefix indexes for the first one
     // and two letters, which a person typing asks for most and which cost most without them.
@@ -144,6 +322,12 @@ void createFindIndex(Connection &conn, bool complete)
               Doing);
     setMeta(conn, QStringLiteral("find_index"), QByteArray(TextIndexKeeper::Version));
     setMeta(conn, QStringLiteral("find_complete"), complete ? "1" : "0");
+}
+
+QStringList findIndexTables()
+{
+    return {QStringLiteral("_kx_find"), QStringLiteral("_kx_find_tables"),
+            QStringLiteral("_kx_find_far")};
 }
 
 } // namespace detail
@@ -168,40 +352,76 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
         detail::createFindIndex(conn, false);
         tx.commit();
     }
+    const int rc =
+        sqlite3_create_function_v2(conn.db(), "kx_fold", 1, SQLITE_UTF16 | SQLITE_DETERMINISTIC,
+                                   nullptr, foldForIndex, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        detail::raiseSqlite(rc, QString(), conn.path, Doing);
     conn.makeRoomForLargeTable();
+    // Room for what a batch writes, so that it stays in memory until the batch commits:
+    // written out earlier, it would keep readers out of the file until then.
+    const CacheForBatch cache(conn);
     const QStringList tables = conn.tableNames();
     const qint64 total = estimateRemaining(conn, tables);
     qint64 done = 0;
+    // While the build runs, the full-text index merges what it wrote only when a level of it
+    // grows crowded: merged as it goes, every batch would rewrite much of what the batches
+    // before it wrote, each page copied to the journal first. The usual merging is back once
+    // the index is complete.
+    bool merging = true;
+    // A batch runs on from one table into the next, and for as long as another writer may
+    // wait: every commit makes SQLite's full-text index write out and merge what it holds and
+    // waits for the disk, which costs about as much for a few records as for many. Its clock
+    // is the time it took, on a slow machine as on a fast one.
+    std::optional<WriteTransaction> tx;
+    qint64 inBatch = 0;
+    QElapsedTimer batchClock;
+    const auto begin = [&] {
+        if (!tx) {
+            tx.emplace(conn, Doing);
+            inBatch = 0;
+            batchClock.start();
+        }
+        if (!conn.textIndex.active())
+            return false;
+        if (merging) {
+            setAutomerge(conn, 0);
+            merging = false;
+        }
+        return true;
+    };
     for (const QString &table : tables) {
         const QList<Field> fields = conn.fieldsOf(table);
         if (detail::rowidAlias(fields).isEmpty())
             continue;
         qint64 after = std::numeric_limits<qint64>::min();
         for (;;) {
-            qint64 n = 0;
-            try {
-                n = indexBatch(conn, table, fields, &after, batchRows);
-            } catch (const Error &e) {
-                // A table of another program this engine cannot walk (no row numbers) is
-                // left out, as the engine cannot open it either.
-                if (e.number() != errEngine)
-                    throw;
-                break;
+            if (!begin())
+                return false;
+            const qint64 room = qMin<qint64>(batchRows - inBatch, PieceRows);
+            const qint64 from = after;
+            const std::optional<qint64> indexed = indexRows(conn, table, fields, &after, room);
+            if (!indexed)
+                break; // left out, as the engine cannot open it either
+            inBatch += *indexed;
+            done += *indexed;
+            if (inBatch >= batchRows || batchClock.elapsed() >= BatchMs) {
+                tx->commit();
+                tx.reset();
+                if (progress && !progress(done, qMax(total, done)))
+                    return false;
             }
-            if (n < 0)
-                return false;
-            done += n;
-            if (n > 0 && progress && !progress(done, qMax(total, done)))
-                return false;
-            if (n < batchRows)
-                break;
+            if (after == from)
+                break; // no rows left
         }
     }
-    WriteTransaction tx(conn, Doing);
-    if (!conn.textIndex.active())
+    if (!begin())
         return false;
+    setAutomerge(conn, DefaultAutomerge);
     setMeta(conn, QStringLiteral("find_complete"), "1");
-    tx.commit();
+    tx->commit();
+    if (progress && inBatch > 0)
+        progress(done, done);
     return true;
 }
 
@@ -211,16 +431,16 @@ bool TextIndex::CheckAndDrop(Database &db)
     conn.ensureOpen();
     conn.textIndex.flush();
     const Stamp stamp = readStamp(conn);
-    if (!stamp.tables)
-        return false;
     bool damaged = stamp.version == "damaged";
+    // An index of another version is not looked at: Build makes it anew.
+    if (!stamp.tables || (!damaged && stateOf(stamp) == State::Missing))
+        return false;
     if (!damaged) {
         try {
             WriteTransaction tx(conn, Doing);
             conn.exec(QStringLiteral("INSERT INTO _kx_find (_kx_find) VALUES ('integrity-check')"),
                       Doing);
-            damaged = scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find")) !=
-                      scalar(conn, QStringLiteral("SELECT count(*) FROM _kx_find_docs"));
+            damaged = !entriesMatchRecords(conn, stamp.complete == "1");
             tx.commit();
         } catch (const Error &e) {
             if (e.number() != errDatabaseDamaged && e.number() != errEngine)
@@ -261,7 +481,8 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
 
     const QString doing = QStringLiteral("finding recipes");
     // The tables left out are bound as ?3, ?4...; tables left out that hold no entry cost
-    // nothing, which is the usual case.
+    // nothing, which is the usual case. Their entries are those of their numbers and those of
+    // their far records.
     QStringList marks;
     for (int i = 0; i < skip.size(); ++i)
         marks.append(QStringLiteral("?") + QString::number(i + 3));
@@ -270,35 +491,37 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
         for (int i = 0; i < skip.size(); ++i)
             stmt.bindText(i + 3, skip[i]);
     };
-    bool skipping = false;
+    const QString span = QString::number(TextIndexKeeper::RowSpan);
+    QString notSkipped;
     if (!skip.isEmpty()) {
         Statement any;
         any.prepare(conn.db(),
-                    QStringLiteral("SELECT ?1, ?2 FROM _kx_find_docs WHERE tbl IN") + list +
-                        QStringLiteral(" LIMIT 1"),
+                    QStringLiteral("SELECT ?1, ?2 FROM _kx_find_tables WHERE tbl IN") + list +
+                        QStringLiteral(" UNION ALL SELECT 1, 1 FROM _kx_find_far WHERE tbl IN") +
+                        list + QStringLiteral(" LIMIT 1"),
                     conn.path, doing);
         bindSkipped(any);
-        skipping = any.step();
+        if (any.step())
+            notSkipped = QStringLiteral(" AND f.rowid / ") + span +
+                         QStringLiteral(" NOT IN (SELECT no FROM _kx_find_tables WHERE tbl IN") +
+                         list +
+                         QStringLiteral(") AND f.rowid NOT IN (SELECT doc FROM _kx_find_far "
+                                        "WHERE tbl IN") +
+                         list + QLatin1Char(')');
         any.reset();
     }
-    const QString notSkipped = skipping ? QStringLiteral(" AND d.tbl NOT IN") + list : QString();
     const auto bindAll = [&](Statement &stmt, bool withLimit) {
         stmt.bindText(1, match);
         if (withLimit)
             stmt.bindInt64(2, limit);
-        if (skipping)
+        if (!notSkipped.isEmpty())
             bindSkipped(stmt);
     };
     // Ranking weighs every entry that matches, which a word found in most recipes makes as
     // slow as reading them all: past CountedAtMost matches the newest come first instead, and
     // the person types on. Counting them all would cost as much, so the count stops there too.
-    // Ranked, the name weighs most, then the author and the category. Entries are ordered and
-    // cut to the limit before their records are looked up.
-    const QString from = notSkipped.isEmpty()
-                             ? QStringLiteral(" FROM _kx_find AS f WHERE _kx_find MATCH ?1")
-                             : QStringLiteral(" FROM _kx_find AS f JOIN _kx_find_docs AS d ON "
-                                              "d.doc = f.rowid WHERE _kx_find MATCH ?1") +
-                                   notSkipped;
+    // Ranked, the name weighs most, then the author and the category.
+    const QString from = QStringLiteral(" FROM _kx_find AS f WHERE _kx_find MATCH ?1") + notSkipped;
     Statement count;
     count.prepare(conn.db(),
                   QStringLiteral("SELECT count(*) FROM (SELECT 1") + from +
@@ -315,24 +538,48 @@ TextIndex::Result TextIndex::Search(Database &db, const QString &match, int limi
         result.total = CountedAtMost;
         result.more = true;
     }
-    // Ranked: by score, ties by entry. Newest first: by entry, backwards, which the index
-    // walks without sorting.
-    const QString key =
-        ranked ? QStringLiteral("bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, 4.0)") : QStringLiteral("0");
+    // Ranked: by score, ties by entry. Newest first: by entry, backwards (the newest table,
+    // then the newest row), which the index walks without sorting.
     Statement hits;
-    hits.prepare(
-        conn.db(),
-        QStringLiteral("SELECT d.tbl, d.row FROM (SELECT f.rowid AS doc, ") + key +
-            QStringLiteral(" AS k") + from +
-            (ranked ? QStringLiteral(" ORDER BY k, doc") : QStringLiteral(" ORDER BY doc DESC")) +
-            QStringLiteral(" LIMIT ?2) AS m JOIN _kx_find_docs AS d ON d.doc = m.doc "
-                           "ORDER BY m.k, ") +
-            (ranked ? QStringLiteral("m.doc") : QStringLiteral("m.doc DESC")),
-        conn.path, doing);
+    hits.prepare(conn.db(),
+                 QStringLiteral("SELECT f.rowid") + from +
+                     (ranked ? QStringLiteral(" ORDER BY bm25(_kx_find, 10.0, 4.0, 1.0, 1.0, "
+                                              "4.0), f.rowid")
+                             : QStringLiteral(" ORDER BY f.rowid DESC")) +
+                     QStringLiteral(" LIMIT ?2"),
+                 conn.path, doing);
     bindAll(hits, true);
+    QList<qint64> entries;
     while (hits.step())
-        result.hits.append({hits.columnText(0), hits.columnInt64(1), {}});
+        entries.append(hits.columnInt64(0));
     hits.reset();
+
+    // Each entry's table and row, from its number (see TextIndexKeeper).
+    QHash<qint64, QString> tables;
+    Statement names;
+    names.prepare(conn.db(), QStringLiteral("SELECT no, tbl FROM _kx_find_tables"), conn.path,
+                  doing);
+    while (names.step())
+        tables.insert(names.columnInt64(0), names.columnText(1));
+    names.reset();
+    Statement far;
+    for (const qint64 entry : std::as_const(entries)) {
+        const qint64 no = entry / TextIndexKeeper::RowSpan;
+        if (no > 0) {
+            const auto table = tables.constFind(no);
+            if (table != tables.cend())
+                result.hits.append({*table, entry % TextIndexKeeper::RowSpan, {}});
+            continue;
+        }
+        if (!far.isPrepared())
+            far.prepare(conn.db(),
+                        QStringLiteral("SELECT tbl, row FROM _kx_find_far WHERE doc = ?1"),
+                        conn.path, doing);
+        far.bindInt64(1, entry);
+        if (far.step())
+            result.hits.append({far.columnText(0), far.columnInt64(1), {}});
+        far.reset();
+    }
 
     // The records themselves, one look-up each, by a statement per table kept from one
     // search to the next. Each look-up walks its table from the top: with the room of a large

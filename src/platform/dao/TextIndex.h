@@ -13,8 +13,11 @@ namespace dao {
 class Database;
 
 // The engine's find index: SQLite's full-text index (FTS5) over the first four fields of
-// every table and the table's name, in the bookkeeping tables _kx_find (the index, which keeps
-// no copy of the text) and _kx_find_docs (which record each entry stands for).
+// every table and the table's name, in the bookkeeping table _kx_find (the index, which keeps
+// no copy of the text). An entry's number says which record it stands for: the table's number
+// in _kx_find_tables and the row; _kx_find_far numbers the few records whose row does not fit
+// (see TextIndexKeeper). Nothing else is written per record, which keeps a one-record write
+// with the index close to one without it.
 //
 // The engine keeps it in step itself: every Update and Delete of a record set and every
 // TableDefs.Delete changes the index in the same transaction as the records, so a crash never
@@ -41,12 +44,13 @@ public:
     static State Status(Database &db);
 
     // Makes the index when it is missing (dropping one of another version), then indexes the
-    // records it lacks, batchRows per transaction, so that another program's write waits at
-    // most one batch. progress(done, total) after each batch: records indexed so far by this
-    // call, and an estimate of how many it will index; returning false stops, and the next
-    // call goes on from there. Returns whether the index is current.
+    // records it lacks, batchRows per transaction or fewer when a batch has taken two seconds,
+    // so that another writer waits at most that long. progress(done, total) after each batch:
+    // records indexed so far by this call, and an estimate of how many it will index;
+    // returning false stops, and the next call goes on from there. Returns whether the index
+    // is current.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
-    static bool Build(Database &db, const Progress &progress = {}, int batchRows = 2000);
+    static bool Build(Database &db, const Progress &progress = {}, int batchRows = 20000);
 
     // Checks the index's own structure and that it has one entry per record it stands for;
     // when it does not, drops it (Build makes it again). Returns whether it was damaged.

@@ -6,7 +6,7 @@
 
 namespace dao::detail {
 
-const char *TextIndexKeeper::Version = "kx-find-1";
+const char *TextIndexKeeper::Version = "kx-find-2";
 
 namespace {
 
@@ -49,9 +49,11 @@ bool TextIndexKeeper::active()
     prepareOnce(m_stampStmt, m_conn,
                 QStringLiteral("SELECT (SELECT value FROM _kx_meta WHERE key = 'find_index'), "
                                "(SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                               "name IN ('_kx_find', '_kx_find_docs'))"));
+                               "name IN ('") +
+                    findIndexTables().join(QStringLiteral("', '")) + QStringLiteral("'))"));
     m_stampStmt.step();
-    m_active = m_stampStmt.columnBlob(0) == QByteArray(Version) && m_stampStmt.columnInt64(1) == 2;
+    m_active = m_stampStmt.columnBlob(0) == QByteArray(Version) &&
+               m_stampStmt.columnInt64(1) == findIndexTables().size();
     m_stampStmt.reset();
     m_knownVersion = version;
     return m_active;
@@ -88,20 +90,71 @@ void TextIndexKeeper::markDamaged()
     m_active = false;
 }
 
-qint64 TextIndexKeeper::docOf(const QString &table, qint64 row)
+qint64 TextIndexKeeper::tableNo(const QString &table, bool add)
 {
-    prepareOnce(m_findDocStmt, m_conn,
-                QStringLiteral("SELECT doc FROM _kx_find_docs WHERE tbl = ?1 AND row = ?2"));
-    m_findDocStmt.bindText(1, table);
-    m_findDocStmt.bindInt64(2, row);
-    const qint64 doc = m_findDocStmt.step() ? m_findDocStmt.columnInt64(0) : 0;
-    m_findDocStmt.reset();
-    return doc;
+    prepareOnce(m_tableNoStmt, m_conn,
+                QStringLiteral("SELECT no FROM _kx_find_tables WHERE tbl = ?1"));
+    m_tableNoStmt.bindText(1, table);
+    qint64 no = m_tableNoStmt.step() ? m_tableNoStmt.columnInt64(0) : 0;
+    m_tableNoStmt.reset();
+    if (no != 0 || !add)
+        return no;
+    prepareOnce(m_addTableStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_find_tables (tbl) VALUES (?1)"));
+    m_addTableStmt.bindText(1, table);
+    m_addTableStmt.run();
+    no = m_addTableStmt.lastInsertRowid();
+    // Numbers are given from the highest up and those of dropped tables come back, so this
+    // takes millions of categories; the index is then made again, numbered anew.
+    if (no > MaxTableNo)
+        throw Error(errEngine, QStringLiteral("The find index of %1 numbers no more tables.")
+                                   .arg(quotedFile(m_conn.path)));
+    return no;
+}
+
+qint64 TextIndexKeeper::entryOf(const QString &table, qint64 row, bool add)
+{
+    if (nearRow(row)) {
+        const qint64 no = tableNo(table, add);
+        if (no == 0)
+            return 0;
+        const qint64 entry = no * RowSpan + row;
+        if (add)
+            return entry;
+        // SQLite's full-text index keeps the sizes of each entry it holds, under its number.
+        prepareOnce(m_hasEntryStmt, m_conn,
+                    QStringLiteral("SELECT 1 FROM _kx_find_docsize WHERE id = ?1"));
+        m_hasEntryStmt.bindInt64(1, entry);
+        const bool has = m_hasEntryStmt.step();
+        m_hasEntryStmt.reset();
+        return has ? entry : 0;
+    }
+    if (!add) {
+        prepareOnce(m_findFarStmt, m_conn,
+                    QStringLiteral("SELECT doc FROM _kx_find_far WHERE tbl = ?1 AND row = ?2"));
+        m_findFarStmt.bindText(1, table);
+        m_findFarStmt.bindInt64(2, row);
+        const qint64 found = m_findFarStmt.step() ? m_findFarStmt.columnInt64(0) : 0;
+        m_findFarStmt.reset();
+        return found;
+    }
+    // A record listed already is refused (the table's rule), as SQLite refuses a second
+    // entry under one number.
+    prepareOnce(m_addFarStmt, m_conn,
+                QStringLiteral("INSERT INTO _kx_find_far (tbl, row) VALUES (?1, ?2)"));
+    m_addFarStmt.bindText(1, table);
+    m_addFarStmt.bindInt64(2, row);
+    m_addFarStmt.run();
+    const qint64 entry = m_addFarStmt.lastInsertRowid();
+    if (entry >= RowSpan)
+        throw Error(errEngine, QStringLiteral("The find index of %1 numbers no more records.")
+                                   .arg(quotedFile(m_conn.path)));
+    return entry;
 }
 
 // The index keeps no copy of the text: an entry leaves it by being given again exactly as it
 // was indexed, which the record's values before the change are.
-void TextIndexKeeper::writeEntry(bool remove, qint64 doc, const QString &table,
+void TextIndexKeeper::writeEntry(bool remove, qint64 entry, const QString &table,
                                  const IndexedFields &values)
 {
     Statement &stmt = remove ? m_deleteEntryStmt : m_entryStmt;
@@ -110,7 +163,7 @@ void TextIndexKeeper::writeEntry(bool remove, qint64 doc, const QString &table,
                                         "tbl) VALUES ('delete', ?1, ?2, ?3, ?4, ?5, ?6)")
                        : QStringLiteral("INSERT INTO _kx_find (rowid, f0, f1, f2, f3, tbl) "
                                         "VALUES (?1, ?2, ?3, ?4, ?5, ?6)"));
-    stmt.bindInt64(1, doc);
+    stmt.bindInt64(1, entry);
     for (int i = 0; i < 4; ++i)
         stmt.bindText(i + 2, TextForIndex(values[size_t(i)]));
     stmt.bindText(6, TextForIndex(table));
@@ -119,12 +172,7 @@ void TextIndexKeeper::writeEntry(bool remove, qint64 doc, const QString &table,
 
 void TextIndexKeeper::index(const QString &table, qint64 row, const IndexedFields &values)
 {
-    prepareOnce(m_insertDocStmt, m_conn,
-                QStringLiteral("INSERT INTO _kx_find_docs (tbl, row) VALUES (?1, ?2)"));
-    m_insertDocStmt.bindText(1, table);
-    m_insertDocStmt.bindInt64(2, row);
-    m_insertDocStmt.run();
-    writeEntry(false, m_insertDocStmt.lastInsertRowid(), table, values);
+    writeEntry(false, entryOf(table, row, true), table, values);
 }
 
 void TextIndexKeeper::added(const QString &table, qint64 row, const IndexedFields &values)
@@ -164,11 +212,11 @@ void TextIndexKeeper::changed(const QString &table, qint64 row, const IndexedFie
     flush();
     guarded([&] {
         // A record the index does not hold yet is left to the build, which reads it as it is.
-        const qint64 doc = docOf(table, row);
-        if (doc == 0)
+        const qint64 entry = entryOf(table, row, false);
+        if (entry == 0)
             return;
-        writeEntry(true, doc, table, before);
-        writeEntry(false, doc, table, after);
+        writeEntry(true, entry, table, before);
+        writeEntry(false, entry, table, after);
     });
 }
 
@@ -176,14 +224,16 @@ void TextIndexKeeper::removed(const QString &table, qint64 row, const IndexedFie
 {
     flush();
     guarded([&] {
-        const qint64 doc = docOf(table, row);
-        if (doc == 0)
+        const qint64 entry = entryOf(table, row, false);
+        if (entry == 0)
             return;
-        writeEntry(true, doc, table, before);
-        prepareOnce(m_deleteDocStmt, m_conn,
-                    QStringLiteral("DELETE FROM _kx_find_docs WHERE doc = ?1"));
-        m_deleteDocStmt.bindInt64(1, doc);
-        m_deleteDocStmt.run();
+        writeEntry(true, entry, table, before);
+        if (nearRow(row))
+            return;
+        prepareOnce(m_deleteFarStmt, m_conn,
+                    QStringLiteral("DELETE FROM _kx_find_far WHERE doc = ?1"));
+        m_deleteFarStmt.bindInt64(1, entry);
+        m_deleteFarStmt.run();
     });
 }
 
@@ -191,23 +241,25 @@ void TextIndexKeeper::droppingTable(const QString &table)
 {
     flush();
     const QList<Field> fields = m_conn.fieldsOf(table);
+    if (rowidAlias(fields).isEmpty())
+        return; // never indexed
     guarded([&] {
         const QString doing = QStringLiteral("keeping the find index");
-        Statement entries;
-        entries.prepare(m_conn.db(),
-                        QStringLiteral("SELECT d.doc, t.* FROM _kx_find_docs AS d JOIN (") +
-                            selectSql(table, fields) +
-                            QStringLiteral(") AS t ON t.kx_row = d.row WHERE d.tbl = ?1"),
-                        m_conn.path, doing);
-        entries.bindText(1, table);
-        while (entries.step())
-            writeEntry(true, entries.columnInt64(0), table, fieldsOf(entries, 2));
-        entries.reset();
-        Statement forget;
-        forget.prepare(m_conn.db(), QStringLiteral("DELETE FROM _kx_find_docs WHERE tbl = ?1"),
-                       m_conn.path, doing);
-        forget.bindText(1, table);
-        forget.run();
+        Statement records;
+        records.prepare(m_conn.db(), selectSql(table, fields), m_conn.path, doing);
+        while (records.step()) {
+            const qint64 entry = entryOf(table, records.columnInt64(0), false);
+            if (entry != 0)
+                writeEntry(true, entry, table, fieldsOf(records, 1));
+        }
+        records.reset();
+        for (const char *sql : {"DELETE FROM _kx_find_far WHERE tbl = ?1",
+                                "DELETE FROM _kx_find_tables WHERE tbl = ?1"}) {
+            Statement forget;
+            forget.prepare(m_conn.db(), QString::fromLatin1(sql), m_conn.path, doing);
+            forget.bindText(1, table);
+            forget.run();
+        }
     });
 }
 
@@ -242,8 +294,9 @@ void TextIndexKeeper::reset()
     m_knownVersion = -1;
     m_active = false;
     for (Statement *stmt :
-         {&m_stampStmt, &m_insertDocStmt, &m_findDocStmt, &m_deleteDocStmt, &m_entryStmt,
-          &m_deleteEntryStmt, &m_savepointStmt, &m_releaseStmt, &m_rollbackToStmt})
+         {&m_stampStmt, &m_tableNoStmt, &m_addTableStmt, &m_hasEntryStmt, &m_findFarStmt,
+          &m_addFarStmt, &m_deleteFarStmt, &m_entryStmt, &m_deleteEntryStmt, &m_savepointStmt,
+          &m_releaseStmt, &m_rollbackToStmt})
         stmt->finalize();
 }
 

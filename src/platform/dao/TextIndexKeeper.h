@@ -69,20 +69,34 @@ public:
 
     static const char *Version; // of the index's layout and of TextForIndex
 
+    // An entry's number holds its record's table (by its number in _kx_find_tables) and row:
+    // entry = table number × RowSpan + row. Rows outside 1..RowSpan-1, which only another
+    // program writes, get entries of table number 0, listed in _kx_find_far.
+    static constexpr qint64 RowSpan = qint64(1) << 40;
+    static constexpr qint64 MaxTableNo = (qint64(1) << 22) - 1;
+    static bool nearRow(qint64 row) { return row > 0 && row < RowSpan; }
+    // The number of the table in _kx_find_tables; 0 when it has none and `add` is false.
+    qint64 tableNo(const QString &table, bool add);
+
 private:
     template <typename Fn> void guarded(Fn &&change);
-    qint64 docOf(const QString &table, qint64 row);
+    // The entry of the record: with `add`, the one it gets (it must not have one yet);
+    // without, the one it has, 0 when it has none.
+    qint64 entryOf(const QString &table, qint64 row, bool add);
     // Adds the entry, or with `remove` takes it out.
-    void writeEntry(bool remove, qint64 doc, const QString &table, const IndexedFields &values);
+    void writeEntry(bool remove, qint64 entry, const QString &table, const IndexedFields &values);
     void markDamaged();
 
     Connection &m_conn;
     qint64 m_knownVersion = -1;
     bool m_active = false;
     Statement m_stampStmt;
-    Statement m_insertDocStmt;
-    Statement m_findDocStmt;
-    Statement m_deleteDocStmt;
+    Statement m_tableNoStmt;
+    Statement m_addTableStmt;
+    Statement m_hasEntryStmt;
+    Statement m_findFarStmt;
+    Statement m_addFarStmt;
+    Statement m_deleteFarStmt;
     Statement m_entryStmt;
     Statement m_deleteEntryStmt;
     Statement m_savepointStmt;
@@ -103,5 +117,7 @@ private:
 // Makes the empty index in the file, inside the caller's transaction; complete when the file
 // has no records yet.
 void createFindIndex(Connection &conn, bool complete);
+// The bookkeeping tables of the index, as sqlite_master names them.
+QStringList findIndexTables();
 
 } // namespace dao::detail
