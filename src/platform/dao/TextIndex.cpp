@@ -273,7 +273,10 @@ void setAutomerge(Connection &conn, int segments)
               Doing);
 }
 
-// The build's own page cache while it runs.
+// The build's own page cache while it runs: room for most of what a batch writes, so that it
+// stays in memory until the batch commits (written out earlier, it would keep readers out of
+// the file until then), and little enough that the program stays well within its memory on a
+// file of 100,000 recipes.
 class CacheForBatch
 {
 public:
@@ -294,7 +297,7 @@ public:
     Q_DISABLE_COPY_MOVE(CacheForBatch)
 
 private:
-    static constexpr int BatchCacheKiB = 96 * 1024;
+    static constexpr int BatchCacheKiB = 64 * 1024;
     Connection &m_conn;
 };
 
@@ -358,8 +361,6 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
     if (rc != SQLITE_OK)
         detail::raiseSqlite(rc, QString(), conn.path, Doing);
     conn.makeRoomForLargeTable();
-    // Room for what a batch writes, so that it stays in memory until the batch commits:
-    // written out earlier, it would keep readers out of the file until then.
     const CacheForBatch cache(conn);
     const QStringList tables = conn.tableNames();
     const qint64 total = estimateRemaining(conn, tables);
