@@ -215,6 +215,11 @@ void TestCatalog::anIndexMissingOrDamagedIsMadeAgain_data()
     QTest::newRow("another version") << "UPDATE _kx_meta SET value = 'kx-find-0' WHERE key = "
                                         "'find_index'"
                                      << false;
+    QTest::newRow("the first layout")
+        << "DROP TABLE _kx_find_tables; DROP TABLE _kx_find_far; CREATE TABLE _kx_find_docs (doc "
+           "INTEGER PRIMARY KEY, tbl TEXT, row INTEGER); UPDATE _kx_meta SET value = 'kx-find-1' "
+           "WHERE key = 'find_index'"
+        << false;
     QTest::newRow("entries lost") << "DELETE FROM _kx_find_docsize WHERE id % 2 = 0" << true;
     QTest::newRow("tables forgotten") << "DELETE FROM _kx_find_tables" << true;
     QTest::newRow("pages damaged")
@@ -240,6 +245,11 @@ void TestCatalog::anIndexMissingOrDamagedIsMadeAgain()
     QVERIFY(Catalog::EnsureIndex(*db, progress));
     QCOMPARE(reported, 7);
     QCOMPARE(Catalog::IndexStatus(*db), Catalog::IndexState::Current);
+    QStringList leftOver;
+    QCOMPARE(kxtest::execSql(m_file, "SELECT name FROM sqlite_master WHERE name = '_kx_find_docs'",
+                             &leftOver),
+             QString());
+    QCOMPARE(leftOver, QStringList());
     QStringList soups = find(QStringLiteral("soup"));
     soups.sort();
     QCOMPARE(soups, QStringList({"Soups/Leek soup", "Soups/Miso Soup (味噌汁)", "Soups/Tomato soup",
