@@ -121,6 +121,17 @@ void Connection::exec(const QString &sql, const QString &doing)
     stmt.run();
 }
 
+void Connection::setMeta(const QString &key, const QByteArray &value, const QString &doing)
+{
+    Statement stmt;
+    stmt.prepare(db(),
+                 QStringLiteral("INSERT OR REPLACE INTO _kx_meta (key, value) VALUES (?1, ?2)"),
+                 path, doing);
+    stmt.bindText(1, key);
+    stmt.bindBlob(2, value);
+    stmt.run();
+}
+
 QStringList Connection::schemaObjectNames()
 {
     ensureOpen();

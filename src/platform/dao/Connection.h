@@ -60,6 +60,8 @@ struct Connection
 
     // Runs SQL text that holds no value from outside (pragmas, transaction control).
     void exec(const QString &sql, const QString &doing);
+    // Sets a value of the file's own bookkeeping (_kx_meta).
+    void setMeta(const QString &key, const QByteArray &value, const QString &doing);
 
     // Names of the user's tables, case-insensitive alphabetical order, ties by exact name;
     // with `sql`, also each one's CREATE TABLE text as stored.

@@ -91,13 +91,7 @@ void createHistory(Connection &conn)
 {
     for (const QString &sql : historyTablesSql())
         conn.exec(sql, Doing);
-    Statement stamp;
-    stamp.prepare(conn.db(),
-                  QStringLiteral("INSERT OR REPLACE INTO _kx_meta (key, value) VALUES "
-                                 "('history', ?1)"),
-                  conn.path, Doing);
-    stamp.bindBlob(1, QByteArray(HistoryKeeper::Version));
-    stamp.run();
+    conn.setMeta(QStringLiteral("history"), QByteArray(HistoryKeeper::Version), Doing);
 }
 
 void renameTable(Connection &conn, const QString &from, const QString &to)

@@ -57,17 +57,6 @@ TextIndex::State stateOf(const Stamp &stamp)
     return stamp.complete == "1" ? TextIndex::State::Current : TextIndex::State::Incomplete;
 }
 
-void setMeta(Connection &conn, const QString &key, const QByteArray &value)
-{
-    Statement stmt;
-    stmt.prepare(conn.db(),
-                 QStringLiteral("INSERT OR REPLACE INTO _kx_meta (key, value) VALUES (?1, ?2)"),
-                 conn.path, Doing);
-    stmt.bindText(1, key);
-    stmt.bindBlob(2, value);
-    stmt.run();
-}
-
 void dropTables(Connection &conn)
 {
     // With those of the index's first layout, which listed every entry in _kx_find_docs.
@@ -108,6 +97,13 @@ qint64 estimateRemaining(Connection &conn, const QStringList &tables)
     return qMax<qint64>(0, span - indexed);
 }
 
+// The SQL twin of TextIndexKeeper::nearRow, for the row number `row`.
+QString nearRowSql(const QString &row)
+{
+    return QLatin1Char('(') + row + QStringLiteral(" > 0 AND ") + row + QStringLiteral(" < ") +
+           QString::number(TextIndexKeeper::RowSpan) + QLatin1Char(')');
+}
+
 // The text of a column as the index takes it (TextForIndex), for the build's statements.
 void foldForIndex(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
@@ -134,8 +130,7 @@ std::optional<qint64> indexRows(Connection &conn, const QString &table, const QL
     const QString rowid = detail::rowidAlias(fields);
     const QString quoted = detail::quoteIdentifier(table);
     const QString row = quoted + QLatin1Char('.') + rowid;
-    const QString span = QString::number(TextIndexKeeper::RowSpan);
-    const QString near = row + QStringLiteral(" > 0 AND ") + row + QStringLiteral(" < ") + span;
+    const QString near = nearRowSql(row);
     // The piece: the next `limit` rows, up to row `last`.
     qint64 last = 0;
     try {
@@ -163,9 +158,9 @@ std::optional<qint64> indexRows(Connection &conn, const QString &table, const QL
     qint64 count = 0;
     Statement far;
     far.prepare(conn.db(),
-                TextIndexKeeper::selectSql(table, fields) + inPiece + QStringLiteral("NOT (") +
+                TextIndexKeeper::selectSql(table, fields) + inPiece + QStringLiteral("NOT ") +
                     near +
-                    QStringLiteral(") AND NOT EXISTS (SELECT 1 FROM _kx_find_far WHERE tbl = "
+                    QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM _kx_find_far WHERE tbl = "
                                    "?3 AND row = ") +
                     row + QLatin1Char(')'),
                 conn.path, Doing);
@@ -231,18 +226,18 @@ bool entriesMatchRecords(Connection &conn, bool complete)
         const QString rowid = detail::rowidAlias(conn.fieldsOf(table));
         if (rowid.isEmpty())
             continue;
-        const QString row = detail::quoteIdentifier(table) + QLatin1Char('.') + rowid;
+        const QString quoted = detail::quoteIdentifier(table);
+        const QString row = quoted + QLatin1Char('.') + rowid;
         const qint64 base = conn.textIndex.tableNo(table, false) * span;
         qint64 records = 0;
         qint64 matched = 0;
         try {
             records = scalar(conn, QStringLiteral("SELECT count(") + row +
-                                       QStringLiteral(") FROM ") + detail::quoteIdentifier(table));
+                                       QStringLiteral(") FROM ") + quoted);
             matched = scalar(
                 conn,
-                QStringLiteral("SELECT count(*) FROM ") + detail::quoteIdentifier(table) +
-                    QStringLiteral(" WHERE CASE WHEN ") + row + QStringLiteral(" > 0 AND ") + row +
-                    QStringLiteral(" < ") + QString::number(span) +
+                QStringLiteral("SELECT count(*) FROM ") + quoted +
+                    QStringLiteral(" WHERE CASE WHEN ") + nearRowSql(row) +
                     QStringLiteral(" THEN ?1 > 0 AND EXISTS (SELECT 1 FROM _kx_find_docsize "
                                    "WHERE id = ?1 + ") +
                     row +
@@ -323,8 +318,8 @@ void createFindIndex(Connection &conn, bool complete)
                              "content='', tokenize='unicode61 remove_diacritics 2', "
                              "prefix='1 2')"),
               Doing);
-    setMeta(conn, QStringLiteral("find_index"), QByteArray(TextIndexKeeper::Version));
-    setMeta(conn, QStringLiteral("find_complete"), complete ? "1" : "0");
+    conn.setMeta(QStringLiteral("find_index"), QByteArray(TextIndexKeeper::Version), Doing);
+    conn.setMeta(QStringLiteral("find_complete"), complete ? "1" : "0", Doing);
 }
 
 QStringList findIndexTables()
@@ -419,7 +414,7 @@ bool TextIndex::Build(Database &db, const Progress &progress, int batchRows)
     if (!begin())
         return false;
     setAutomerge(conn, DefaultAutomerge);
-    setMeta(conn, QStringLiteral("find_complete"), "1");
+    conn.setMeta(QStringLiteral("find_complete"), "1", Doing);
     tx->commit();
     if (progress && inBatch > 0)
         progress(done, done);
